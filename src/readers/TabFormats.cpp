@@ -1,0 +1,33 @@
+#include "readers/TabFormats.h"
+
+#include <array>
+#include <string>
+
+namespace {
+
+// One row per extension; the first row matching the extension and an accepted family wins.
+const TTabFormat Formats[] = {
+    {"", 0, nullptr},
+};
+
+} // namespace
+
+const TTabFormat* FindTabFormat(std::string_view ext, uint8_t tabTypes) {
+    for (const TTabFormat& f : Formats)
+        if (f.Read && f.Extension == ext && (f.TypeFlag & tabTypes))
+            return &f;
+    return nullptr;
+}
+
+std::string TabExtension(std::string_view fileName) {
+    const size_t slash = fileName.rfind('/');
+    const std::string_view base = slash == std::string_view::npos ? fileName : fileName.substr(slash + 1);
+    const size_t dot = base.rfind('.');
+    if (dot == std::string_view::npos)
+        return {};
+    std::string ext(base.substr(dot));
+    for (char& c : ext)
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+    return ext;
+}
