@@ -102,9 +102,15 @@ std::string CurrentLanguage() {
     return lang ? lang->Code : "en";
 }
 
-std::string Tr(const char* text) { return TrD("default", text); }
-std::string Tr(const std::string& text) { return TrD("default", text.c_str()); }
-std::string TrD(const char* domain, const std::string& text) { return TrD(domain, text.c_str()); }
+std::string Tr(const char* text) {
+    return TrD("default", text);
+}
+std::string Tr(const std::string& text) {
+    return TrD("default", text.c_str());
+}
+std::string TrD(const char* domain, const std::string& text) {
+    return TrD(domain, text.c_str());
+}
 
 std::string TrD(const char* domain, const char* text) {
     auto lang = Current();
@@ -118,7 +124,9 @@ std::string TrN(const char* singular, const char* plural, long long n) {
     if (!lang)
         return n == 1 ? singular : plural;
     // Boost.Locale counts with an int; the plural rules only look at the value modulo 100 and its size.
-    const int count = n > 1000000 ? static_cast<int>(1000000 + n % 100) : static_cast<int>(n);
+    const int count = (n > 1000000 || n < -1000000)
+                          ? static_cast<int>(1000000 + (n < 0 ? -(n % 100) : n % 100))
+                          : static_cast<int>(n);
     return boost::locale::dngettext("default", singular, plural, count, lang->Locale);
 }
 
