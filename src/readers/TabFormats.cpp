@@ -1,5 +1,7 @@
 #include "readers/TabFormats.h"
 
+#include "readers/GuitarPro.h"
+
 #include <array>
 #include <string>
 
@@ -7,7 +9,10 @@ namespace {
 
 // One row per extension; the first row matching the extension and an accepted family wins.
 const TTabFormat Formats[] = {
-    {"", 0, nullptr},
+    {".gtp", ttGuitarPro, ReadGPFile},
+    {".gp3", ttGuitarPro, ReadGPFile},
+    {".gp4", ttGuitarPro, ReadGPFile},
+    {".gp5", ttGuitarPro, ReadGPFile},
 };
 
 } // namespace
