@@ -1,0 +1,82 @@
+#pragma once
+
+#include "readers/TabInfo.h"
+#include "readers/TabStream.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <span>
+
+// Reads the bits of a byte stream, the bytes in order and each byte from bit 7 down to bit 0.
+// The source is read a block at a time, so it stands up to one block ahead of the bits taken.
+class TBitReader {
+public:
+    explicit TBitReader(TTabStream& source) : Source(source) {}
+    TBitReader(const TBitReader&) = delete;
+    TBitReader& operator=(const TBitReader&) = delete;
+
+    // Raises ETabError "Cannot read BYTE" when a bit is needed beyond the end of the source.
+    unsigned ReadBit() {
+        if (BitsLeft == 0) {
+            Current = NextByte();
+            BitsLeft = 8;
+        }
+        --BitsLeft;
+        return (Current >> BitsLeft) & 1u;
+    }
+    // n bits (n <= 32), the first one read becoming the most significant.
+    uint32_t ReadBits(unsigned n);
+    // n bits (n <= 32), the first one read becoming bit 0.
+    uint32_t ReadBitsReversed(unsigned n);
+    // True when the source has no unread byte; bits left in the current byte do not count.
+    bool AtEnd() { return BufPos == BufEnd && !Refill(); }
+
+private:
+    uint8_t NextByte() {
+        if (BufPos == BufEnd && !Refill())
+            throw ETabError("Cannot read BYTE");
+        return Buffer[BufPos++];
+    }
+    bool Refill();
+
+    static constexpr size_t BufferSize = 4096;
+    TTabStream& Source;
+    unsigned BitsLeft = 0;
+    uint8_t Current = 0;
+    size_t BufPos = 0;
+    size_t BufEnd = 0;
+    uint8_t Buffer[BufferSize];
+};
+
+// The content of a "BCFZ" file: a bit stream of literal and back-reference chunks that decodes
+// into a buffer of the expected size. Decoding goes only as far as the reads reach, so a header
+// found early never costs the rest of the file. Read-only; the source is not owned.
+class TGPXStream : public TTabStream {
+public:
+    // Content sizes above this are refused rather than allocated.
+    static constexpr uint32_t MaxExpectedSize = 256u << 20;
+
+    // source stands just behind "BCFZ", at the expected content size.
+    explicit TGPXStream(TTabStream& source);
+
+    // Delivers exactly count bytes, or 0 without moving when the content has fewer left.
+    size_t Read(void* buffer, size_t count) override;
+    uint64_t Position() const override { return ReadPos; }
+    uint64_t Size() const override { return ExpectedSize; }
+
+    // Hands out every byte decoded beyond the read position, decoding chunks until there is at
+    // least one; empty at the end of the content. What it returns counts as read.
+    std::span<const uint8_t> ReadAvailable();
+    size_t DecodedLength() const { return Decoded; }
+
+    // Decodes one chunk; false when the source is exhausted at the chunk's start.
+    bool DecodeChunk();
+
+private:
+    TBitReader Bits;
+    uint32_t ExpectedSize;
+    std::unique_ptr<uint8_t[]> Output;
+    size_t Decoded = 0;
+    size_t ReadPos = 0;
+};
