@@ -3,8 +3,15 @@
 #include <cstring>
 
 void ReadExact(TTabStream& stream, void* buffer, size_t count, const char* message) {
-    if (stream.Read(buffer, count) != count)
-        throw ETabError(message);
+    // A stream may deliver less than asked before its end; only a read of nothing is the end.
+    auto* out = static_cast<unsigned char*>(buffer);
+    size_t done = 0;
+    while (done < count) {
+        const size_t got = stream.Read(out + done, count - done);
+        if (got == 0)
+            throw ETabError(message);
+        done += got;
+    }
 }
 
 void ReadByte(TTabStream& stream, uint8_t& value) { ReadExact(stream, &value, 1, "Cannot read BYTE"); }
