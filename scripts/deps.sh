@@ -7,6 +7,7 @@ PACKAGES=(
     libsqlite3-dev sqlite3 zlib1g-dev libminizip-dev libboost-locale-dev gettext
     qt6-base-dev libgl-dev googletest libgtest-dev libgmock-dev
     clang libclang-rt-14-dev
+    libxml2-utils w3c-sgml-lib
 )
 
 missing=()
