@@ -2,6 +2,7 @@
 
 #include "readers/TabRead.h"
 
+#include <algorithm>
 #include <cstring>
 
 uint32_t TBitReader::ReadBits(unsigned n) {
@@ -41,8 +42,22 @@ uint32_t ReadExpectedSize(TTabStream& source) {
 TGPXStream::TGPXStream(TTabStream& source) : Bits(source), ExpectedSize(ReadExpectedSize(source)) {
     if (ExpectedSize > MaxExpectedSize)
         Corrupted();
-    // Left uninitialised: every byte handed out has been written by a chunk first.
-    Output.reset(new uint8_t[ExpectedSize]);
+}
+
+uint8_t* TGPXStream::Reserve(size_t count) {
+    constexpr size_t InitialCapacity = 64 * 1024;
+    const size_t needed = Decoded + count;
+    if (needed > Capacity) {
+        const size_t grown = std::max({needed, Capacity * 2, InitialCapacity});
+        const size_t capacity = std::min<size_t>(grown, ExpectedSize);
+        // Left uninitialised: every byte handed out has been written by a chunk first.
+        std::unique_ptr<uint8_t[]> output(new uint8_t[capacity]);
+        if (Decoded > 0)
+            std::memcpy(output.get(), Output.get(), Decoded);
+        Output = std::move(output);
+        Capacity = capacity;
+    }
+    return Output.get() + Decoded;
 }
 
 size_t TGPXStream::Read(void* buffer, size_t count) {
@@ -69,7 +84,6 @@ std::span<const uint8_t> TGPXStream::ReadAvailable() {
 bool TGPXStream::DecodeChunk() {
     if (Bits.AtEnd())
         return false;
-    uint8_t* out = Output.get() + Decoded;
     if (Bits.ReadBit()) {
         // Back-reference: length bytes copied from offset bytes back, both of word-size bits.
         const unsigned wordSize = Bits.ReadBits(4);
@@ -77,8 +91,13 @@ bool TGPXStream::DecodeChunk() {
         const size_t length = Bits.ReadBitsReversed(wordSize);
         if (offset > Decoded || length > ExpectedSize - Decoded)
             Corrupted();
+        if (length == 0)
+            return true;
+        uint8_t* out = Reserve(length);
         if (offset == 0) {
             std::memset(out, 0, length);
+        } else if (length <= offset) {
+            std::memcpy(out, out - offset, length);
         } else {
             // A length beyond the offset repeats the run, so the copy goes byte by byte.
             const uint8_t* from = out - offset;
@@ -91,6 +110,7 @@ bool TGPXStream::DecodeChunk() {
         const unsigned count = Bits.ReadBitsReversed(2);
         if (count > ExpectedSize - Decoded)
             Corrupted();
+        uint8_t* out = Reserve(count);
         for (unsigned i = 0; i < count; ++i)
             out[i] = static_cast<uint8_t>(Bits.ReadBits(8));
         Decoded += count;

@@ -50,8 +50,10 @@ private:
 };
 
 // The content of a "BCFZ" file: a bit stream of literal and back-reference chunks that decodes
-// into a buffer of the expected size. Decoding goes only as far as the reads reach, so a header
-// found early never costs the rest of the file. Read-only; the source is not owned.
+// into a buffer of at most the expected size. Decoding goes only as far as the reads reach, and the
+// buffer grows with it, so a header found early costs neither the time nor the memory of the rest
+// of the file, and a size announced by a broken file is never allocated up front. Read-only; the
+// source is not owned.
 class TGPXStream : public TTabStream {
 public:
     // Content sizes above this are refused rather than allocated.
@@ -74,9 +76,13 @@ public:
     bool DecodeChunk();
 
 private:
+    // Makes room for the decoded length plus count bytes, which stay within the expected size.
+    uint8_t* Reserve(size_t count);
+
     TBitReader Bits;
     uint32_t ExpectedSize;
     std::unique_ptr<uint8_t[]> Output;
+    size_t Capacity = 0;
     size_t Decoded = 0;
     size_t ReadPos = 0;
 };

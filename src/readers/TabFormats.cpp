@@ -1,5 +1,6 @@
 #include "readers/TabFormats.h"
 
+#include "readers/GPIF.h"
 #include "readers/GuitarPro.h"
 
 #include <array>
@@ -13,6 +14,7 @@ const TTabFormat Formats[] = {
     {".gp3", ttGuitarPro, ReadGPFile},
     {".gp4", ttGuitarPro, ReadGPFile},
     {".gp5", ttGuitarPro, ReadGPFile},
+    {".gpx", ttGuitarPro, ReadGPXFile},
 };
 
 } // namespace

@@ -47,6 +47,25 @@ std::string PseudoRandom(size_t n, unsigned seed) {
     return s;
 }
 
+TEST(BitReader, TakesBitsFromTheTopOfEachByte) {
+    const std::string bytes("\x60\x60\x80", 3); // 011 00000, 011 00000, 1 0000000
+    TMemoryTabStream s(bytes);
+    TBitReader bits(s);
+    EXPECT_EQ(bits.ReadBits(3), 3u); // 0,1,1 with the first bit on top
+    EXPECT_EQ(bits.ReadBits(5), 0u);
+    EXPECT_EQ(bits.ReadBitsReversed(3), 6u); // 0,1,1 with the first bit at the bottom
+    EXPECT_EQ(bits.ReadBits(6), 1u);         // five zeros, then the top bit of the third byte
+    EXPECT_EQ(bits.ReadBit(), 0u);
+    EXPECT_TRUE(bits.AtEnd()); // six bits are left, but no byte
+    EXPECT_EQ(bits.ReadBits(6), 0u);
+    try {
+        bits.ReadBit();
+        ADD_FAILURE() << "read past the end";
+    } catch (const ETabError& e) {
+        EXPECT_STREQ(e.what(), "Cannot read BYTE");
+    }
+}
+
 TEST(GPXStream, DecodesChunks) {
     const std::string A = "01000001", B = "01000010", C = "01000011";
     struct Case {
