@@ -2,6 +2,7 @@
 
 #include "readers/GPIF.h"
 #include "readers/GuitarPro.h"
+#include "readers/PowerTab.h"
 
 #include <array>
 #include <string>
@@ -10,6 +11,7 @@ namespace {
 
 // One row per extension; the first row matching the extension and an accepted family wins.
 const TTabFormat Formats[] = {
+    {".ptb", ttPowerTab, ReadPTBFile},
     {".gtp", ttGuitarPro, ReadGPFile},
     {".gp3", ttGuitarPro, ReadGPFile},
     {".gp4", ttGuitarPro, ReadGPFile},
