@@ -3,6 +3,7 @@
 #include "readers/GPIF.h"
 #include "readers/GuitarPro.h"
 #include "readers/PowerTab.h"
+#include "readers/TuxGuitar.h"
 
 #include <array>
 #include <string>
@@ -17,6 +18,7 @@ const TTabFormat Formats[] = {
     {".gp4", ttGuitarPro, ReadGPFile},
     {".gp5", ttGuitarPro, ReadGPFile},
     {".gpx", ttGuitarPro, ReadGPXFile},
+    {".tg", ttTuxGuitar, ReadTGFile},
 };
 
 } // namespace
