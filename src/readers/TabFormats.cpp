@@ -3,6 +3,7 @@
 #include "readers/GPIF.h"
 #include "readers/GuitarPro.h"
 #include "readers/PowerTab.h"
+#include "readers/TablEdit.h"
 #include "readers/TuxGuitar.h"
 
 #include <array>
@@ -19,6 +20,7 @@ const TTabFormat Formats[] = {
     {".gp5", ttGuitarPro, ReadGPFile},
     {".gpx", ttGuitarPro, ReadGPXFile},
     {".tg", ttTuxGuitar, ReadTGFile},
+    {".tef", ttTablEdit, ReadTEFFile},
 };
 
 } // namespace

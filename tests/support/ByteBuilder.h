@@ -23,6 +23,8 @@ public:
     }
     // Length byte, then the bytes.
     ByteBuilder& ByteString(std::string_view s) { return Byte(static_cast<uint8_t>(s.size())).Bytes(s); }
+    // The bytes, then a NUL.
+    ByteBuilder& CString(std::string_view s) { return Bytes(s).Byte(0); }
     // Unit count byte, then UTF-16 units in the given byte order.
     ByteBuilder& Utf16String(std::u16string_view s, bool bigEndian = false) {
         Byte(static_cast<uint8_t>(s.size()));
