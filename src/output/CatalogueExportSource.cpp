@@ -4,22 +4,39 @@
 
 namespace {
 
+const char* const ColumnNames[] = {"title", "artist", "album",    "year",
+                                   "words", "music",  "filename", "filesize"};
+
 void Prepare(TSqlStatement& statement, TSqlConnection& db, const std::string& sql) {
     if (!statement.Prepare(db, sql))
         throw EQuiravelError(db.LastError());
 }
 
+// The query without its closing semicolon and blanks, to be nested in a count.
+std::string WithoutTerminator(std::string sql) {
+    while (!sql.empty() && (sql.back() == ';' || static_cast<unsigned char>(sql.back()) <= ' '))
+        sql.pop_back();
+    return sql;
+}
+
 } // namespace
 
-TCatalogueExportSource::TCatalogueExportSource(TSqlConnection& db, const std::string& sortClause) : Db(db) {
-    Prepare(Rows, Db,
-            "SELECT title, artist, album, year, words, music, filename, filesize FROM tablatures " +
-                sortClause);
+TCatalogueExportSource::TCatalogueExportSource(TSqlConnection& db, const std::string& query)
+    : Db(db), Query(query) {
+    Prepare(Rows, Db, Query);
+    for (int i = 0; i < cCount; ++i) {
+        Columns[i] = -1;
+        for (int c = 0; c < Rows.ColumnCount() && Columns[i] < 0; ++c)
+            if (Rows.ColumnName(c) == ColumnNames[i])
+                Columns[i] = c;
+        if (Columns[i] < 0)
+            throw EQuiravelError(std::string("no such column: ") + ColumnNames[i]);
+    }
 }
 
 int64_t TCatalogueExportSource::Total() {
     TSqlStatement count;
-    Prepare(count, Db, "SELECT COUNT(*) FROM tablatures;");
+    Prepare(count, Db, "SELECT COUNT(*) FROM (" + WithoutTerminator(Query) + ");");
     if (count.Step() != SQLITE_ROW)
         throw EQuiravelError(Db.LastError());
     return count.ColumnInt64(0);
@@ -31,15 +48,15 @@ bool TCatalogueExportSource::Next(TExportRow& row) {
         return false;
     if (rc != SQLITE_ROW)
         throw EQuiravelError(Db.LastError());
-    row.Title = Rows.ColumnText(0);
-    row.Artist = Rows.ColumnText(1);
-    row.Album = Rows.ColumnText(2);
+    row.Title = Rows.ColumnText(Columns[cTitle]);
+    row.Artist = Rows.ColumnText(Columns[cArtist]);
+    row.Album = Rows.ColumnText(Columns[cAlbum]);
     row.Year.reset();
-    if (!Rows.ColumnIsNull(3))
-        row.Year = Rows.ColumnInt64(3);
-    row.Words = Rows.ColumnText(4);
-    row.Music = Rows.ColumnText(5);
-    row.FileName = Rows.ColumnText(6);
-    row.FileSize = Rows.ColumnInt64(7);
+    if (!Rows.ColumnIsNull(Columns[cYear]))
+        row.Year = Rows.ColumnInt64(Columns[cYear]);
+    row.Words = Rows.ColumnText(Columns[cWords]);
+    row.Music = Rows.ColumnText(Columns[cMusic]);
+    row.FileName = Rows.ColumnText(Columns[cFileName]);
+    row.FileSize = Rows.ColumnInt64(Columns[cFileSize]);
     return true;
 }

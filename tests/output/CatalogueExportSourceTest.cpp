@@ -1,4 +1,5 @@
 #include "output/CatalogueExportSource.h"
+#include "browse/QueryComposer.h"
 #include "catalogue/CatalogueStore.h"
 #include "readers/TabInfo.h"
 
@@ -15,7 +16,7 @@ std::unique_ptr<TSqlConnection> Catalogue() {
     EXPECT_TRUE(db->Exec(CreateTablaturesSql)) << db->LastError();
     EXPECT_TRUE(db->Exec(
         "INSERT INTO tablatures VALUES(1, 'Beta', 'Abba', 'One', 1998, 'w', 'm', '/a/1.gp5', 10, 'd');"
-        "INSERT INTO tablatures VALUES(2, 'Alpha', 'Zed', NULL, NULL, NULL, '', '/a/2.gp4', 3000000000, 'd');"
+        "INSERT INTO tablatures VALUES(2, 'alpha', 'Zed', NULL, NULL, NULL, '', '/a/2.gp4', 3000000000, 'd');"
         "INSERT INTO tablatures VALUES(3, 'Gamma', 'Zed', 'Two', 2001, '', '', '/a/3.ptb', 5, 'd');"))
         << db->LastError();
     return db;
@@ -28,28 +29,34 @@ std::vector<std::string> Titles(TExportRowSource& source) {
     return titles;
 }
 
+// The list's "all tablatures" query with the given sort markers.
+std::string AllTablatures(std::vector<SortColumn> sort) {
+    BrowseInput in;
+    in.SortColumns = std::move(sort);
+    return SongsBrowseSQL(in);
+}
+
 TEST(CatalogueExportSource, FollowsTheListOrder) {
     auto db = Catalogue();
     struct Case {
-        const char* sort;
+        std::vector<SortColumn> sort;
         std::vector<std::string> titles;
     } cases[] = {
-        {";", {"Beta", "Alpha", "Gamma"}},
-        {"", {"Beta", "Alpha", "Gamma"}},
-        {"ORDER BY title", {"Alpha", "Beta", "Gamma"}},
-        {"ORDER BY artist DESC, title DESC", {"Gamma", "Alpha", "Beta"}},
-        {"ORDER BY filedate, id DESC", {"Gamma", "Alpha", "Beta"}},
+        {{}, {"Beta", "alpha", "Gamma"}},
+        {{{"title", false}}, {"alpha", "Beta", "Gamma"}},
+        {{{"artist", true}, {"title", true}}, {"Gamma", "alpha", "Beta"}},
+        {{{"filedate", false}, {"id", true}}, {"Gamma", "alpha", "Beta"}},
     };
     for (const Case& c : cases) {
-        TCatalogueExportSource source(*db, c.sort);
+        TCatalogueExportSource source(*db, AllTablatures(c.sort));
         EXPECT_EQ(source.Total(), 3);
-        EXPECT_EQ(Titles(source), c.titles) << c.sort;
+        EXPECT_EQ(Titles(source), c.titles) << AllTablatures(c.sort);
     }
 }
 
 TEST(CatalogueExportSource, ValuesAndNulls) {
     auto db = Catalogue();
-    TCatalogueExportSource source(*db, "ORDER BY id");
+    TCatalogueExportSource source(*db, "SELECT * FROM tablatures ORDER BY id;");
     TExportRow row;
     ASSERT_TRUE(source.Next(row));
     EXPECT_EQ(row.Year, 1998);
@@ -63,13 +70,19 @@ TEST(CatalogueExportSource, ValuesAndNulls) {
     EXPECT_EQ(row.FileSize, 3000000000);
 }
 
-TEST(CatalogueExportSource, BadSortCarriesSQLiteMessage) {
+TEST(CatalogueExportSource, FailuresCarryTheirMessage) {
     auto db = Catalogue();
-    try {
-        TCatalogueExportSource source(*db, "ORDER BY nosuchcolumn");
-        FAIL() << "prepared";
-    } catch (const EQuiravelError& e) {
-        EXPECT_STREQ(e.what(), "no such column: nosuchcolumn");
+    std::pair<const char*, const char*> cases[] = {
+        {"SELECT * FROM tablatures ORDER BY nosuchcolumn;", "no such column: nosuchcolumn"},
+        {"SELECT title, artist FROM tablatures;", "no such column: album"},
+    };
+    for (auto [query, message] : cases) {
+        try {
+            TCatalogueExportSource source(*db, query);
+            ADD_FAILURE() << query;
+        } catch (const EQuiravelError& e) {
+            EXPECT_STREQ(e.what(), message);
+        }
     }
 }
 
