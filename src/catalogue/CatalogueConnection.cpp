@@ -1,0 +1,85 @@
+#include "catalogue/CatalogueConnection.h"
+
+#include "catalogue/CatalogueVersion.h"
+#include "settings/Translate.h"
+
+#include <filesystem>
+
+namespace {
+
+// Holds the connection's (recursive) mutex across a call and the reading of its message.
+class TLockedCall {
+public:
+    explicit TLockedCall(sqlite3* db) : Mutex(sqlite3_db_mutex(db)) { sqlite3_mutex_enter(Mutex); }
+    ~TLockedCall() { sqlite3_mutex_leave(Mutex); }
+    TLockedCall(const TLockedCall&) = delete;
+    TLockedCall& operator=(const TLockedCall&) = delete;
+
+private:
+    sqlite3_mutex* Mutex;
+};
+
+void OpenOrThrow(TSqlConnection& db, const std::string& file, int flags) {
+    if (!db.Open(file, flags))
+        ThrowDatabaseError(db.LastError());
+}
+
+} // namespace
+
+void TCatalogueConnection::Open(const std::string& path) {
+    Db = TSqlConnection();
+    FilePath.clear();
+    std::error_code ec;
+    if (std::filesystem::status(path, ec).type() == std::filesystem::file_type::not_found)
+        throw EDatabaseError(Tr("File not found"));
+    // An absolute path, so that a name beginning with "file:" is never taken for a URI.
+    const std::string file = std::filesystem::absolute(path, ec).string();
+    {
+        // Without SQLITE_OPEN_CREATE: a file removed meanwhile is not created.
+        TSqlConnection upgrading;
+        OpenOrThrow(upgrading, file, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX);
+        CheckCatalogueVersion(upgrading);
+    }
+    TSqlConnection reading;
+    OpenOrThrow(reading, file, SQLITE_OPEN_READONLY | SQLITE_OPEN_FULLMUTEX);
+    // Read-only already; queries-only also refuses temporary tables.
+    if (!reading.Exec("PRAGMA query_only = ON;"))
+        ThrowDatabaseError(reading.LastError());
+    Db = std::move(reading);
+    FilePath = path;
+}
+
+bool TCatalogueConnection::Close() {
+    if (!Db.Close())
+        return false;
+    FilePath.clear();
+    return true;
+}
+
+TSqlStatement TCatalogueConnection::Prepare(std::string_view sql) {
+    if (!Db.IsOpen())
+        throw EDatabaseError(Tr("Database not loaded"));
+    TSqlStatement statement;
+    std::string message;
+    {
+        TLockedCall lock(Db.Handle());
+        if (statement.Prepare(Db, sql))
+            return statement;
+        message = Db.LastError();
+    }
+    ThrowDatabaseError(message);
+}
+
+bool TCatalogueConnection::Step(TSqlStatement& statement) {
+    if (!Db.IsOpen())
+        throw EDatabaseError(Tr("Database not loaded"));
+    std::string message;
+    {
+        TLockedCall lock(Db.Handle());
+        const int rc = statement.Step();
+        if (rc == SQLITE_ROW || rc == SQLITE_DONE)
+            return rc == SQLITE_ROW;
+        message = statement.IsPrepared() ? Db.LastError() : sqlite3_errstr(rc);
+    }
+    ThrowDatabaseError(message);
+}
