@@ -65,6 +65,8 @@ def main():
     root = args.tree.rstrip("/")
     for kind, rel, size, mtime, enc, texts, error in read_manifest(args.manifest):
         path = f"{root}/{rel}"
+        if path in seen:
+            problem("file listed twice", rel, "")
         seen.add(path)
         counts[kind] += 1
         row, errs = rows.get(path), errors.get(path, [])

@@ -66,17 +66,17 @@ public:
             c = static_cast<char>(rng.Chance(0.5) ? 0 : rng.Chance(0.7) ? rng.Below(16) : rng.Below(256));
     }
 
+    // A folder may be entered again (loose files, an album title that comes up twice).
     void EnterFolder(const std::string& rel) {
         Folder = rel;
-        Names.clear();
         fs::create_directories(Root / rel);
-        ++Folders;
+        Folders.insert(rel);
     }
 
-    // A unique name in the current folder for stem + ext.
+    // A name not yet used in the current folder for stem + ext.
     std::string UniqueName(const std::string& stem, const std::string& ext) {
         std::string name = stem + ext;
-        for (int i = 2; !Names.insert(name).second; ++i)
+        for (int i = 2; !Paths.insert(Folder + "/" + name).second; ++i)
             name = stem + " (" + std::to_string(i) + ")" + ext;
         return name;
     }
@@ -105,7 +105,7 @@ public:
         Record(kind, rel, size, times[1].tv_sec, img.Want);
     }
 
-    size_t Folders = 0;
+    std::set<std::string> Folders;
     uint64_t Bytes = 0;
 
 private:
@@ -121,7 +121,7 @@ private:
     FILE* Manifest;
     std::string Pool;
     std::string Folder;
-    std::set<std::string> Names;
+    std::set<std::string> Paths;
 };
 
 struct Counts {
@@ -269,7 +269,7 @@ int main(int argc, char** argv) {
 
     const double secs = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     std::printf("%zu tablature files (%zu damaged), %zu other files, %zu folders, %.1f MiB in %.1f s\n",
-                counts.Tabs, counts.Broken, counts.Ignored, out.Folders, out.Bytes / 1048576.0, secs);
+                counts.Tabs, counts.Broken, counts.Ignored, out.Folders.size(), out.Bytes / 1048576.0, secs);
     for (const FamilyShare& s : Shares)
         std::printf("  %-5s %zu\n", FamilyExtension(s.F), counts.PerFamily[static_cast<int>(s.F)]);
     return 0;
