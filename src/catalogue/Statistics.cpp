@@ -97,12 +97,12 @@ std::string FileSizeText(uint64_t bytes) {
     const std::string format = Tr("%f MB (%d B)");
     std::string out;
     for (size_t i = 0; i < format.size(); ++i) {
-        const char spec = i + 1 < format.size() && format[i] == '%' ? format[i + 1] : '\0';
-        if (spec == 'f')
+        const char conversion = i + 1 < format.size() && format[i] == '%' ? format[i + 1] : '\0';
+        if (conversion == 'f')
             out += DecimalText(static_cast<double>(bytes) / 1024 / 1024);
-        else if (spec == 'd')
+        else if (conversion == 'd')
             out += std::to_string(bytes);
-        else if (spec == '%')
+        else if (conversion == '%')
             out += '%';
         else {
             out += format[i];
