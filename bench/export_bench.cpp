@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "browse/QueryComposer.h"
+#include "catalogue/CatalogueConnection.h"
 #include "catalogue/CatalogueStore.h"
 #include "catalogue/Sqlite.h"
 #include "output/CatalogueExportSource.h"
@@ -35,9 +36,12 @@ std::string Text(const char* stem, long long n, long long pool) {
 
 bool BuildCatalogue(const std::string& path, long long rows) {
     TSqlConnection db;
-    if (!db.Open(path, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE) || !db.Exec(CreateTablaturesSql) ||
-        !db.Exec("BEGIN;"))
+    if (!db.Open(path, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE))
         return false;
+    for (const char* sql : {CreateTablaturesSql, CreateDirectoriesSql, CreateErrorsSql, CreateDbInfoSql,
+                            "INSERT INTO dbinfo(iKey, iValue) VALUES('db_ver', '3');", "BEGIN;"})
+        if (!db.Exec(sql))
+            return false;
     TSqlStatement insert;
     if (!insert.Prepare(db, "INSERT INTO tablatures(title, artist, album, year, words, music, filename, "
                             "filesize, filedate) VALUES(?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9);"))
@@ -96,8 +100,8 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "cannot build the catalogue\n");
         return 2;
     }
-    TSqlConnection db;
-    db.Open(dbPath, SQLITE_OPEN_READONLY);
+    TCatalogueConnection db;
+    db.Open(dbPath);
     std::printf("catalogue: %lld rows; export sorted by title, median of %d runs\n", rows, reps);
 
     BrowseInput list; // the list's shipped sort: title, ascending

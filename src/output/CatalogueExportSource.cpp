@@ -1,16 +1,9 @@
 #include "output/CatalogueExportSource.h"
 
-#include "readers/TabInfo.h"
-
 namespace {
 
 const char* const ColumnNames[] = {"title", "artist", "album",    "year",
                                    "words", "music",  "filename", "filesize"};
-
-void Prepare(TSqlStatement& statement, TSqlConnection& db, const std::string& sql) {
-    if (!statement.Prepare(db, sql))
-        throw EQuiravelError(db.LastError());
-}
 
 // The query without its closing semicolon and blanks, to be nested in a count.
 std::string WithoutTerminator(std::string sql) {
@@ -21,33 +14,26 @@ std::string WithoutTerminator(std::string sql) {
 
 } // namespace
 
-TCatalogueExportSource::TCatalogueExportSource(TSqlConnection& db, const std::string& query)
-    : Db(db), Query(query) {
-    Prepare(Rows, Db, Query);
+TCatalogueExportSource::TCatalogueExportSource(TCatalogueConnection& db, const std::string& query)
+    : Db(db), Query(query), Rows(db.Prepare(query)) {
     for (int i = 0; i < cCount; ++i) {
         Columns[i] = -1;
         for (int c = 0; c < Rows.ColumnCount() && Columns[i] < 0; ++c)
             if (Rows.ColumnName(c) == ColumnNames[i])
                 Columns[i] = c;
         if (Columns[i] < 0)
-            throw EQuiravelError(std::string("no such column: ") + ColumnNames[i]);
+            ThrowDatabaseError(std::string("no such column: ") + ColumnNames[i]);
     }
 }
 
 int64_t TCatalogueExportSource::Total() {
-    TSqlStatement count;
-    Prepare(count, Db, "SELECT COUNT(*) FROM (" + WithoutTerminator(Query) + ");");
-    if (count.Step() != SQLITE_ROW)
-        throw EQuiravelError(Db.LastError());
-    return count.ColumnInt64(0);
+    TSqlStatement count = Db.Prepare("SELECT COUNT(*) FROM (" + WithoutTerminator(Query) + ");");
+    return Db.Step(count) ? count.ColumnInt64(0) : 0;
 }
 
 bool TCatalogueExportSource::Next(TExportRow& row) {
-    int rc = Rows.Step();
-    if (rc == SQLITE_DONE)
+    if (!Db.Step(Rows))
         return false;
-    if (rc != SQLITE_ROW)
-        throw EQuiravelError(Db.LastError());
     row.Title = Rows.ColumnText(Columns[cTitle]);
     row.Artist = Rows.ColumnText(Columns[cArtist]);
     row.Album = Rows.ColumnText(Columns[cAlbum]);

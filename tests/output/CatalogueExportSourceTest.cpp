@@ -1,26 +1,26 @@
 #include "output/CatalogueExportSource.h"
+#include "../catalogue/OldCatalogues.h"
 #include "browse/QueryComposer.h"
-#include "catalogue/CatalogueStore.h"
-#include "readers/TabInfo.h"
 
 #include <gtest/gtest.h>
 
-#include <memory>
-
 namespace {
 
-// An in-memory catalogue with the tablatures table and three rows.
-std::unique_ptr<TSqlConnection> Catalogue() {
-    auto db = std::make_unique<TSqlConnection>();
-    EXPECT_TRUE(db->Open(":memory:", SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_FULLMUTEX));
-    EXPECT_TRUE(db->Exec(CreateTablaturesSql)) << db->LastError();
-    EXPECT_TRUE(db->Exec(
-        "INSERT INTO tablatures VALUES(1, 'Beta', 'Abba', 'One', 1998, 'w', 'm', '/a/1.gp5', 10, 'd');"
-        "INSERT INTO tablatures VALUES(2, 'alpha', 'Zed', NULL, NULL, NULL, '', '/a/2.gp4', 3000000000, 'd');"
-        "INSERT INTO tablatures VALUES(3, 'Gamma', 'Zed', 'Two', 2001, '', '', '/a/3.ptb', 5, 'd');"))
-        << db->LastError();
-    return db;
-}
+// A current catalogue file with three rows, open for reading as the lists read it.
+class TCatalogue {
+public:
+    TCatalogue() {
+        MakeCatalogue(
+            Dir / "tabs.db3", 3, "3",
+            "INSERT INTO tablatures VALUES(1, 'Beta', 'Abba', 'One', 1998, 'w', 'm', '/a/1.gp5', 10, 'd');"
+            "INSERT INTO tablatures VALUES(2, 'alpha', 'Zed', NULL, NULL, NULL, '', '/a/2.gp4', "
+            "3000000000, 'd');"
+            "INSERT INTO tablatures VALUES(3, 'Gamma', 'Zed', 'Two', 2001, '', '', '/a/3.ptb', 5, 'd');");
+        Db.Open(Dir / "tabs.db3");
+    }
+    TTempDir Dir;
+    TCatalogueConnection Db;
+};
 
 std::vector<std::string> Titles(TExportRowSource& source) {
     std::vector<std::string> titles;
@@ -37,7 +37,7 @@ std::string AllTablatures(std::vector<SortColumn> sort) {
 }
 
 TEST(CatalogueExportSource, FollowsTheListOrder) {
-    auto db = Catalogue();
+    TCatalogue catalogue;
     struct Case {
         std::vector<SortColumn> sort;
         std::vector<std::string> titles;
@@ -48,15 +48,15 @@ TEST(CatalogueExportSource, FollowsTheListOrder) {
         {{{"filedate", false}, {"id", true}}, {"Gamma", "alpha", "Beta"}},
     };
     for (const Case& c : cases) {
-        TCatalogueExportSource source(*db, AllTablatures(c.sort));
+        TCatalogueExportSource source(catalogue.Db, AllTablatures(c.sort));
         EXPECT_EQ(source.Total(), 3);
         EXPECT_EQ(Titles(source), c.titles) << AllTablatures(c.sort);
     }
 }
 
 TEST(CatalogueExportSource, ValuesAndNulls) {
-    auto db = Catalogue();
-    TCatalogueExportSource source(*db, "SELECT * FROM tablatures ORDER BY id;");
+    TCatalogue catalogue;
+    TCatalogueExportSource source(catalogue.Db, "SELECT * FROM tablatures ORDER BY id;");
     TExportRow row;
     ASSERT_TRUE(source.Next(row));
     EXPECT_EQ(row.Year, 1998);
@@ -71,16 +71,16 @@ TEST(CatalogueExportSource, ValuesAndNulls) {
 }
 
 TEST(CatalogueExportSource, FailuresCarryTheirMessage) {
-    auto db = Catalogue();
+    TCatalogue catalogue;
     std::pair<const char*, const char*> cases[] = {
         {"SELECT * FROM tablatures ORDER BY nosuchcolumn;", "no such column: nosuchcolumn"},
         {"SELECT title, artist FROM tablatures;", "no such column: album"},
     };
     for (auto [query, message] : cases) {
         try {
-            TCatalogueExportSource source(*db, query);
+            TCatalogueExportSource source(catalogue.Db, query);
             ADD_FAILURE() << query;
-        } catch (const EQuiravelError& e) {
+        } catch (const EDatabaseError& e) {
             EXPECT_STREQ(e.what(), message);
         }
     }
