@@ -83,3 +83,10 @@ bool TCatalogueConnection::Step(TSqlStatement& statement) {
     }
     ThrowDatabaseError(message);
 }
+
+int ColumnIndex(const TSqlStatement& statement, const char* name) {
+    for (int c = 0; c < statement.ColumnCount(); ++c)
+        if (sqlite3_stricmp(statement.ColumnName(c).c_str(), name) == 0)
+            return c;
+    return -1;
+}

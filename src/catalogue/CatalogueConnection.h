@@ -41,3 +41,6 @@ private:
     TSqlConnection Db;
     std::string FilePath;
 };
+
+// The statement's column named name (ASCII letters matched case-blind), or -1.
+int ColumnIndex(const TSqlStatement& statement, const char* name);

@@ -41,14 +41,6 @@ std::optional<double> OptionalReal(const TSqlStatement& row, int column) {
     return sqlite3_column_double(row.Handle(), column);
 }
 
-// The column named name, or -1.
-int ColumnIndex(const TSqlStatement& row, const char* name) {
-    for (int c = 0; c < row.ColumnCount(); ++c)
-        if (sqlite3_stricmp(row.ColumnName(c).c_str(), name) == 0)
-            return c;
-    return -1;
-}
-
 std::string TextAt(const TSqlStatement& row, int column) {
     return column < 0 ? std::string() : row.ColumnText(column);
 }

@@ -13,14 +13,6 @@ namespace {
 const char* const TablatureColumns[] = {"title", "artist",   "album",    "year",    "words",
                                         "music", "filename", "filesize", "filedate"};
 
-// The statement's column named name, or -1 (an empty field).
-int ColumnIndex(const TSqlStatement& row, const char* name) {
-    for (int c = 0; c < row.ColumnCount(); ++c)
-        if (sqlite3_stricmp(row.ColumnName(c).c_str(), name) == 0)
-            return c;
-    return -1;
-}
-
 void PrintFailure(const std::string& path, const std::string& message) {
     std::fprintf(stderr, "%s: %s\n", path.c_str(), message.c_str());
 }
