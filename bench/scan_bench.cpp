@@ -195,24 +195,43 @@ double CpuSecondsOfSelf() {
            static_cast<double>(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
 }
 
-void PrintRow(const char* label, const std::vector<RunResult>& runs, size_t files, double baseline) {
+// Medians of wall and CPU time of a row's runs.
+struct Medians {
+    double Time, Cpu;
+};
+
+Medians MediansOf(const std::vector<RunResult>& runs) {
     std::vector<double> times, cpu;
-    long peak = 0;
-    for (const RunResult& r : runs) {
+    for (const RunResult& r : runs)
         times.push_back(r.Seconds), cpu.push_back(r.CpuSeconds);
+    return {Median(times), Median(cpu)};
+}
+
+// CPU time leaves out waits (disk syncs) but suffers less from other work on the machine.
+void PrintRow(const char* label, const std::vector<RunResult>& runs, size_t files, Medians baseline) {
+    const Medians m = MediansOf(runs);
+    long peak = 0;
+    for (const RunResult& r : runs)
         peak = std::max(peak, r.PeakKiB);
-    }
-    const double t = Median(times);
-    std::printf("%-27s %8.3f s %9.0f  %6.2f  %8.3f s", label, t, static_cast<double>(files) / t, t / baseline,
-                Median(cpu));
+    std::printf("%-27s %8.3f s %9.0f  %6.2f  %8.3f s  %6.2f", label, m.Time,
+                static_cast<double>(files) / m.Time, m.Time / baseline.Time, m.Cpu, m.Cpu / baseline.Cpu);
     if (peak > 0)
         std::printf("  %7.1f MiB", static_cast<double>(peak) / 1024.0);
     else
         std::printf("  %11s", "-");
     std::printf("    (");
-    for (size_t i = 0; i < times.size(); ++i)
-        std::printf("%s%.3f", i ? " " : "", times[i]);
+    for (size_t i = 0; i < runs.size(); ++i)
+        std::printf("%s%.3f", i ? " " : "", runs[i].Seconds);
     std::printf(")\n");
+}
+
+void PrintLoad(const char* when) {
+    if (FILE* f = std::fopen("/proc/loadavg", "r")) {
+        double load = 0;
+        if (std::fscanf(f, "%lf", &load) == 1)
+            std::printf("Load average %s: %.2f on %ld cores\n", when, load, ::sysconf(_SC_NPROCESSORS_ONLN));
+        std::fclose(f);
+    }
 }
 
 } // namespace
@@ -243,12 +262,7 @@ int main(int argc, char** argv) {
     std::printf("Tree %s: %zu tablature files, %.1f MiB; %d repetitions, medians\n", o.Tree.c_str(),
                 all.Files, static_cast<double>(all.Bytes) / 1048576.0, o.Reps);
     // Other work on the machine skews wall times; the load shows how much there was.
-    if (FILE* f = std::fopen("/proc/loadavg", "r")) {
-        double load = 0;
-        if (std::fscanf(f, "%lf", &load) == 1)
-            std::printf("Load average %.2f on %ld cores\n", load, ::sysconf(_SC_NPROCESSORS_ONLN));
-        std::fclose(f);
-    }
+    PrintLoad("before");
 
     std::vector<RunResult> base, scan, rescan;
     size_t files = 0;
@@ -268,12 +282,10 @@ int main(int argc, char** argv) {
         rescan.push_back(RunChild(scanArgs, log));
     }
 
-    std::vector<double> baseTimes;
-    for (const RunResult& r : base)
-        baseTimes.push_back(r.Seconds);
-    const double a = Median(baseTimes);
-    std::printf("%-27s %10s %9s  %6s  %10s  %11s    %s\n", "", "time", "files/s", "ratio", "cpu", "peak RSS",
-                "(each run, s)");
+    PrintLoad("after");
+    const Medians a = MediansOf(base);
+    std::printf("%-27s %10s %9s  %6s  %10s  %6s  %11s    %s\n", "", "time", "files/s", "ratio", "cpu",
+                "ratio", "peak RSS", "(each run, s)");
     PrintRow("(a) walk+open+read+fstat", base, files, a);
     PrintRow("(b) scan, new catalogue", scan, files, a);
     PrintRow("(c) rescan, same catalogue", rescan, files, a);
