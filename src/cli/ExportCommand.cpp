@@ -1,0 +1,182 @@
+#include "browse/QueryComposer.h"
+#include "catalogue/TextConvert.h"
+#include "cli/CliArgs.h"
+#include "cli/CliCatalogue.h"
+#include "cli/CliCommands.h"
+#include "output/CatalogueExportSource.h"
+#include "output/Export.h"
+#include "settings/Translate.h"
+
+#include <algorithm>
+#include <atomic>
+#include <cctype>
+#include <csignal>
+#include <cstdio>
+#include <sstream>
+#include <unistd.h>
+
+namespace {
+
+std::atomic<bool> Interrupted{false};
+static_assert(std::atomic<bool>::is_always_lock_free, "the SIGINT handler stores into it");
+
+extern "C" void OnExportInterrupt(int) {
+    Interrupted.store(true);
+}
+
+// The columns of the tablature list, by which it may be sorted.
+const char* const ListColumns[] = {"title", "artist",   "album",    "year",    "words",
+                                   "music", "filename", "filesize", "filedate"};
+
+void PrintExportHelp() {
+    PrintCommandHelp(
+        Tr("Usage: quiravel-cli export --db FILE --format xls|html|xml [OPTIONS] OUT"),
+        Tr("Exports every tablature of the catalogue FILE to the file OUT, in the order of the tablature "
+           "list: an Excel worksheet, an HTML page or an XML document."),
+        {
+            {"--db FILE", Tr("the catalogue to export")},
+            {"--format KIND", Tr("xls, html or xml")},
+            {"--sort LIST", Tr("the list order: columns, each optionally followed by asc or desc, such as "
+                               "\"artist desc, title\" (default: title)")},
+            {"--encoding CP",
+             Tr("code page of the texts of an Excel worksheet, such as cp1251 (default: that "
+                "of the language)")},
+            {"--help", Tr("show this help and exit")},
+            {"--version", Tr("show the version and exit")},
+        },
+        {Tr("An Excel worksheet holds at most 65536 rows; the tablatures after them are left out, with a "
+            "warning."),
+         Tr("Ctrl+C stops the export and leaves a complete file with the tablatures written until then.")});
+}
+
+std::string Lower(std::string text) {
+    std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return std::tolower(c); });
+    return text;
+}
+
+// "artist desc, title" -> sort markers; false with bad set to the faulty item.
+bool ParseSort(const std::string& text, std::vector<SortColumn>& columns, std::string& bad) {
+    std::stringstream items(text);
+    for (std::string item; std::getline(items, item, ',');) {
+        std::stringstream words(item);
+        std::string field, direction, extra;
+        words >> field >> direction >> extra;
+        field = Lower(field);
+        direction = Lower(direction);
+        const bool known =
+            std::find(std::begin(ListColumns), std::end(ListColumns), field) != std::end(ListColumns);
+        if (!known || !extra.empty() || (!direction.empty() && direction != "asc" && direction != "desc")) {
+            bad = item;
+            return false;
+        }
+        columns.push_back({field, direction == "desc"});
+    }
+    return true;
+}
+
+void DrawProgressBar(int percent) {
+    constexpr int Width = 40;
+    const int filled = std::clamp(percent, 0, 100) * Width / 100;
+    std::fprintf(stderr, "\r[%s%s] %3d%%", std::string(filled, '#').c_str(),
+                 std::string(Width - filled, ' ').c_str(), percent);
+    std::fflush(stderr);
+}
+
+// Exports with a progress bar on a terminal; Ctrl+C becomes a stop request.
+TExportResult ExportWithProgress(TExportRowSource& source, TExportKind kind, const std::string& out,
+                                 const std::string& codePage) {
+    const bool live = isatty(STDERR_FILENO);
+    TExportOptions options;
+    options.CodePage = codePage;
+    options.Stop = &Interrupted;
+    if (live)
+        options.Progress = [](int percent, int64_t, int64_t) { DrawProgressBar(percent); };
+    struct sigaction onInterrupt {
+    }, previous{};
+    onInterrupt.sa_handler = OnExportInterrupt;
+    onInterrupt.sa_flags = SA_RESETHAND; // a second Ctrl+C ends the program at once
+    sigemptyset(&onInterrupt.sa_mask);
+    sigaction(SIGINT, &onInterrupt, &previous);
+    TExportResult result = ExportCatalogue(source, kind, out, options);
+    sigaction(SIGINT, &previous, nullptr);
+    if (live)
+        std::fputs("\r\x1b[K", stderr);
+    return result;
+}
+
+int Report(const TExportResult& result, const std::string& out) {
+    if (!result.Ok) {
+        std::fprintf(stderr, "%s\n", ExportFailureText(out, result.Message).c_str());
+        return ExitFailure;
+    }
+    const std::string count = std::to_string(result.Written);
+    if (result.Stopped) {
+        std::fprintf(stderr, "%s\n",
+                     FillText(TrN("Export stopped: %d tablature written.",
+                                  "Export stopped: %d tablatures written.", result.Written),
+                              {count})
+                         .c_str());
+        return ExitFailure;
+    }
+    if (result.RowLimitReached)
+        std::fprintf(stderr, "quiravel-cli export: %s\n",
+                     FillText(Tr("warning: %s"), {result.Message}).c_str());
+    std::printf(
+        "%s\n",
+        FillText(TrN("%d tablature exported.", "%d tablatures exported.", result.Written), {count}).c_str());
+    return FinishOutput() ? ExitOk : ExitFailure;
+}
+
+} // namespace
+
+std::string ExportSummary() {
+    return Tr("export a catalogue as an Excel worksheet, an HTML page or an XML document");
+}
+
+int RunExportCommand(const std::vector<std::string>& args) {
+    const TCliArgs a = ParseCliArgs(args, {{"--db", true},
+                                           {"--format", true},
+                                           {"--sort", true},
+                                           {"--encoding", true},
+                                           {"--help", false},
+                                           {"--version", false}});
+    int exit = ExitOk;
+    if (CommandDone("export", a, PrintExportHelp, exit))
+        return exit;
+    std::string error, bad;
+    const int format = ChoiceIndex(a, "--format", {"xls", "html", "xml"}, -1, error);
+    if (error.empty() && format < 0)
+        error = Tr("the format is missing (--format xls, html or xml)");
+    BrowseInput list;
+    list.SortColumns = {{"title", false}};
+    if (error.empty() && a.Has("--sort")) {
+        list.SortColumns.clear();
+        if (!ParseSort(a.Values.at("--sort"), list.SortColumns, bad))
+            error = FillText(Tr("cannot sort by \"%s\""), {bad});
+    }
+    const std::string codePage = a.Has("--encoding") ? a.Values.at("--encoding") : "";
+    if (error.empty() && a.Has("--encoding") &&
+        (codePage.empty() || !TAnsiDecoder::IsKnownCodePage(codePage)))
+        error = FillText(Tr("unknown code page \"%s\""), {codePage});
+    if (error.empty() && (a.Positionals.size() != 1 || a.Positionals[0].empty()))
+        error = Tr("give one output file");
+    if (!error.empty())
+        return UsageError("export", error);
+
+    const std::string& out = a.Positionals[0];
+    if (IsReadOnlyTarget(out)) {
+        std::fprintf(stderr, "%s\n", ReadOnlyTargetText(out).c_str());
+        return ExitFailure;
+    }
+    TCatalogueConnection db;
+    if (!OpenCatalogueForCli(db, a.Values.at("--db")))
+        return ExitFailure;
+    const TExportKind kinds[] = {ekExcel, ekHTML, ekXML};
+    try {
+        TCatalogueExportSource source(db, SongsBrowseSQL(list));
+        return Report(ExportWithProgress(source, kinds[format], out, codePage), out);
+    } catch (const EDatabaseError& e) {
+        std::fprintf(stderr, "%s\n", ExportFailureText(out, e.what()).c_str());
+        return ExitFailure;
+    }
+}

@@ -1,0 +1,170 @@
+#include "../catalogue/OldCatalogues.h"
+
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <pty.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace {
+
+struct TRun {
+    int Exit;
+    std::string Out, Err;
+};
+
+// The argument vector of "quiravel-cli export ARGS"; it points into args.
+std::vector<char*> Argv(const std::vector<std::string>& args) {
+    std::vector<char*> argv = {const_cast<char*>(QV_BUILD_DIR "/quiravel-cli"), const_cast<char*>("export")};
+    for (const std::string& a : args)
+        argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+    return argv;
+}
+
+// Runs "quiravel-cli export ARGS" in English with stdout and stderr in files (not a terminal).
+TRun Export(const std::vector<std::string>& args) {
+    TTempDir io;
+    const std::string out = io / "out", err = io / "err";
+    const pid_t pid = fork();
+    if (pid == 0) {
+        setenv("LANGUAGE", "en", 1);
+        dup2(open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600), STDOUT_FILENO);
+        dup2(open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600), STDERR_FILENO);
+        std::vector<char*> argv = Argv(args);
+        execv(argv[0], argv.data());
+        _exit(127);
+    }
+    int status = 0;
+    waitpid(pid, &status, 0);
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, FileBytes(out), FileBytes(err)};
+}
+
+// Rows title "t<n>", artist "a<n mod 3>", filesize n, for n from 1 to count.
+std::string Rows(int count) {
+    return "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < " +
+           std::to_string(count) +
+           ") INSERT INTO tablatures(title, artist, filesize) SELECT 't' || i, 'a' || (i % 3), i FROM n;";
+}
+
+// The titles of an XML export, in file order.
+std::string Titles(const std::string& xml) {
+    std::string titles;
+    for (size_t at = 0; (at = xml.find("<title>", at)) != std::string::npos; at += 7)
+        titles += xml.substr(at + 7, xml.find('<', at + 7) - at - 7) + " ";
+    return titles;
+}
+
+class ExportCommand : public testing::Test {
+protected:
+    void SetUp() override { MakeCatalogue(Db, 3, "'3'", Rows(5)); }
+    TTempDir Dir;
+    const std::string Db = Dir / "tabs.db3";
+    const std::string Out = Dir / "out";
+};
+
+TEST_F(ExportCommand, WritesEachFormatInTheListOrder) {
+    const struct {
+        std::vector<std::string> Args;
+        std::string Head, Titles;
+    } cases[] = {
+        {{"--format", "xls"}, std::string("\x09\x08\x08\x00", 4), ""},
+        {{"--format", "html"}, "<!DOCTYPE html PUBLIC", ""},
+        {{"--format=xml"}, "<?xml", "t1 t2 t3 t4 t5 "},
+        {{"--format=xml", "--sort", "artist desc, title"}, "<?xml", "t2 t5 t1 t4 t3 "},
+        {{"--format=xml", "--sort", " ARTIST Asc ,filesize DESC "}, "<?xml", "t3 t4 t1 t5 t2 "},
+        {{"--format=xml", "--sort", ""}, "<?xml", "t1 t2 t3 t4 t5 "},
+    };
+    for (const auto& c : cases) {
+        std::vector<std::string> args = c.Args;
+        args.insert(args.end(), {"--db", Db, Out});
+        const TRun run = Export(args);
+        EXPECT_EQ(run.Exit, 0) << run.Err;
+        EXPECT_EQ(run.Out, "5 tablatures exported.\n");
+        EXPECT_EQ(run.Err, "") << "no progress bar off a terminal";
+        const std::string file = FileBytes(Out);
+        EXPECT_TRUE(file.starts_with(c.Head)) << c.Args[1];
+        if (!c.Titles.empty()) {
+            EXPECT_EQ(Titles(file), c.Titles) << c.Args.back();
+        }
+    }
+}
+
+TEST_F(ExportCommand, RefusalsAndFailures) {
+    WriteFile(Out, "keep");
+    chmod(Out.c_str(), 0444);
+    const std::string missingFolder = Dir / "no/such/out.xml";
+    const struct {
+        std::vector<std::string> Args;
+        int Exit;
+        std::string Err;
+    } cases[] = {
+        {{"--db", Db, Out}, 2, "quiravel-cli export: the format is missing (--format xls, html or xml)"},
+        {{"--db", Db, "--format", "csv", Out},
+         2,
+         "unknown value \"csv\" of --format (known: xls, html, xml)"},
+        {{"--db", Db, "--format", "xml", "--sort", "title; DROP TABLE x", Out},
+         2,
+         "cannot sort by \"title; DROP"},
+        {{"--db", Db, "--format", "xml", "--sort", "title sideways", Out},
+         2,
+         "cannot sort by \"title sideways\""},
+        {{"--db", Db, "--format", "xls", "--encoding", "no-such-cp", Out},
+         2,
+         "unknown code page \"no-such-cp\""},
+        {{"--db", Db, "--format", "xml"}, 2, "give one output file"},
+        {{"--format", "xml", Out}, 2, "the catalogue file is missing (--db FILE)"},
+        {{"--db", Db, "--format", "xml", Out},
+         1,
+         "Cannot export database\n" + Out + "\nFile is read only. Please select another file name.\n"},
+        {{"--db", Dir / "none.db3", "--format", "xml", Dir / "new.xml"}, 1, "none.db3: File not found\n"},
+        {{"--db", Db, "--format", "xml", missingFolder},
+         1,
+         "Cannot export database\n" + missingFolder + "\nNo such file or directory\n"},
+    };
+    for (const auto& c : cases) {
+        const TRun run = Export(c.Args);
+        EXPECT_EQ(run.Exit, c.Exit) << c.Err;
+        EXPECT_NE(run.Err.find(c.Err), std::string::npos) << run.Err;
+    }
+    EXPECT_EQ(FileBytes(Out), "keep");
+    EXPECT_FALSE(std::filesystem::exists(Dir / "new.xml"));
+}
+
+TEST_F(ExportCommand, FullWorksheetWarns) {
+    MakeCatalogue(Dir / "big.db3", 3, "'3'", Rows(65537));
+    const TRun run = Export({"--db", Dir / "big.db3", "--format", "xls", Out});
+    EXPECT_EQ(run.Exit, 0);
+    EXPECT_EQ(run.Out, "65536 tablatures exported.\n");
+    EXPECT_TRUE(run.Err.starts_with("quiravel-cli export: warning: ")) << run.Err;
+    EXPECT_NE(run.Err.find("65536 of 65537"), std::string::npos) << run.Err;
+}
+
+TEST_F(ExportCommand, ProgressBarOnATerminal) {
+    MakeCatalogue(Dir / "mid.db3", 3, "'3'", Rows(400));
+    const std::vector<std::string> args = {"--db", Dir / "mid.db3", "--format", "html", Out};
+    int master = -1;
+    const pid_t pid = forkpty(&master, nullptr, nullptr, nullptr);
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+        setenv("LANGUAGE", "en", 1);
+        std::vector<char*> argv = Argv(args);
+        execv(argv[0], argv.data());
+        _exit(127);
+    }
+    std::string screen;
+    char buf[4096];
+    for (ssize_t n; (n = read(master, buf, sizeof buf)) > 0;)
+        screen.append(buf, static_cast<size_t>(n));
+    int status = 0;
+    waitpid(pid, &status, 0);
+    close(master);
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+    EXPECT_NE(screen.find("]  50%"), std::string::npos) << screen;
+    EXPECT_NE(screen.find("\r[########################################] 100%"), std::string::npos) << screen;
+    EXPECT_NE(screen.find("400 tablatures exported."), std::string::npos) << screen;
+}
+
+} // namespace
