@@ -17,10 +17,7 @@ std::string WithoutTerminator(std::string sql) {
 TCatalogueExportSource::TCatalogueExportSource(TCatalogueConnection& db, const std::string& query)
     : Db(db), Query(query), Rows(db.Prepare(query)) {
     for (int i = 0; i < cCount; ++i) {
-        Columns[i] = -1;
-        for (int c = 0; c < Rows.ColumnCount() && Columns[i] < 0; ++c)
-            if (Rows.ColumnName(c) == ColumnNames[i])
-                Columns[i] = c;
+        Columns[i] = ColumnIndex(Rows, ColumnNames[i]);
         if (Columns[i] < 0)
             ThrowDatabaseError(std::string("no such column: ") + ColumnNames[i]);
     }
