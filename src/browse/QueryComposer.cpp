@@ -36,8 +36,13 @@ std::string SearchTest(const BrowseInput& in, bool artistFixed, bool albumFixed)
         return artistFixed ? "" : LikeTest("artist", in);
     case 2:
         return albumFixed ? "" : LikeTest("album", in);
-    case 3:
-        return artistFixed || albumFixed ? "(" + AllColumnsTest(in) + "') " : AllColumnsTest(in) + "' ";
+    case 3: {
+        const bool grouped = artistFixed || albumFixed;
+        std::string test = grouped ? "(" : "";
+        test += AllColumnsTest(in);
+        test += grouped ? "') " : "' ";
+        return test;
+    }
     }
     return "";
 }
