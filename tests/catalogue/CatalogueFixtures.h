@@ -49,11 +49,12 @@ inline std::string Gp5File(const std::string& title, const std::string& artist =
 
 constexpr const char* Null = "<NULL>";
 
-// Every row of a query as texts, NULL as Null.
+// Every row of a query as texts, NULL as Null. Opened read-write, as the program opens a
+// catalogue, so that a journal left by a killed writer is rolled back.
 inline std::vector<std::vector<std::string>> Rows(const std::string& dbPath, const std::string& sql) {
     std::vector<std::vector<std::string>> rows;
     TSqlConnection db;
-    if (!db.Open(dbPath, SQLITE_OPEN_READONLY)) {
+    if (!db.Open(dbPath, SQLITE_OPEN_READWRITE)) {
         ADD_FAILURE() << dbPath << ": " << db.LastError();
         return rows;
     }
