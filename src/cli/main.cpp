@@ -1,8 +1,5 @@
-#include <cstdio>
+#include "cli/CliCommands.h"
 
 int main(int argc, char** argv) {
-    (void)argc;
-    (void)argv;
-    std::puts("quiravel-cli " QV_VERSION);
-    return 0;
+    return RunCli(argc, argv);
 }

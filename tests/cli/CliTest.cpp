@@ -1,0 +1,119 @@
+#include "../catalogue/CatalogueFixtures.h"
+
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <regex>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace {
+
+struct TRun {
+    int Exit;
+    std::string Out, Err;
+};
+
+std::string Slurp(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+// Runs quiravel-cli in English with stdout and stderr in files (so not on a terminal).
+TRun Cli(const std::vector<std::string>& args, const std::string& cwd = "") {
+    TTempDir io;
+    const std::string out = io / "out", err = io / "err";
+    const pid_t pid = fork();
+    if (pid == 0) {
+        setenv("LANGUAGE", "en", 1);
+        dup2(open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600), STDOUT_FILENO);
+        dup2(open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600), STDERR_FILENO);
+        if (!cwd.empty() && chdir(cwd.c_str()) != 0)
+            _exit(127);
+        std::vector<char*> argv = {const_cast<char*>(QV_BUILD_DIR "/quiravel-cli")};
+        for (const std::string& a : args)
+            argv.push_back(const_cast<char*>(a.c_str()));
+        argv.push_back(nullptr);
+        execv(argv[0], argv.data());
+        _exit(127);
+    }
+    int status = 0;
+    waitpid(pid, &status, 0);
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, Slurp(out), Slurp(err)};
+}
+
+TEST(Cli, BadArgumentsExplainAndWriteNothing) {
+    TTempDir dir;
+    const std::string db = dir / "tabs.db3";
+    const std::string folder = dir.Path;
+    const std::vector<std::string> many(21, folder);
+    struct Case {
+        std::vector<std::string> Args;
+        std::string Message;
+    } cases[] = {
+        {{}, "quiravel-cli: no command given"},
+        {{"frobnicate"}, "quiravel-cli: unknown command \"frobnicate\""},
+        {{"scan", folder}, "quiravel-cli scan: the catalogue file is missing (--db FILE)"},
+        {{"scan", "--db", db}, "quiravel-cli scan: give 1 to 20 folders"},
+        {{"scan", "--db=" + db, "--types", "gp,xyz", folder}, "unknown tablature type \"xyz\""},
+        {{"scan", "--db", db, "--bogus", folder}, "quiravel-cli scan: unknown option \"--bogus\""},
+        {{"scan", "--db", db, "--encoding", "no-such-cp", folder}, "unknown code page \"no-such-cp\""},
+        {{"scan", folder, "--db"}, "option \"--db\" needs a value"},
+    };
+    for (Case& c : cases) {
+        const TRun r = Cli(c.Args);
+        EXPECT_EQ(r.Exit, 2) << c.Message;
+        EXPECT_NE(r.Err.find(c.Message), std::string::npos) << r.Err;
+        EXPECT_NE(r.Err.find("--help\" for more information."), std::string::npos) << r.Err;
+        EXPECT_EQ(r.Out, "");
+    }
+    std::vector<std::string> tooMany = {"scan", "--db", db};
+    tooMany.insert(tooMany.end(), many.begin(), many.end());
+    EXPECT_EQ(Cli(tooMany).Exit, 2);
+    EXPECT_FALSE(std::filesystem::exists(db));
+}
+
+TEST(Cli, HelpAndVersion) {
+    const std::string version = std::string("quiravel-cli ") + QV_VERSION + "\n";
+    EXPECT_EQ(Cli({"--version"}).Out, version);
+    EXPECT_EQ(Cli({"scan", "--version"}).Out, version);
+    const TRun top = Cli({"--help"});
+    EXPECT_EQ(top.Exit, 0);
+    EXPECT_NE(top.Out.find("\n  scan "), std::string::npos) << top.Out;
+    const TRun scan = Cli({"scan", "-h"});
+    EXPECT_EQ(scan.Exit, 0);
+    EXPECT_EQ(scan.Out.rfind("Usage: quiravel-cli scan --db FILE", 0), 0u) << scan.Out;
+}
+
+TEST(Cli, ScanPrintsTheCompletionText) {
+    TTempDir dir;
+    WriteFile(dir / "tabs/a.gp5", Gp5File("A"));
+    WriteFile(dir / "tabs/sub/b.gp5", Gp5File("B"));
+    WriteFile(dir / "tabs/c.gp5", Gp5File("C").substr(0, 20));
+    WriteFile(dir / "one/d.gp5", Gp5File("D"));
+    const std::string db = dir / "tabs.db3";
+
+    const TRun r = Cli({"scan", "--db", db, "--types", "gp,tef", "tabs/"}, dir.Path);
+    EXPECT_EQ(r.Exit, 0) << r.Err;
+    EXPECT_EQ(r.Err, "");
+    EXPECT_TRUE(std::regex_match(
+        r.Out,
+        std::regex("Finished in 0 min\\., [0-9]+ sec\\., 2 tablatures total\\. There was 1 error updating "
+                   "database\\.\n")))
+        << r.Out;
+    // Relative folders are stored as absolute paths.
+    EXPECT_EQ(Rows(db, "SELECT directory FROM directories"), (TRows{{dir / "tabs"}}));
+    EXPECT_EQ(Rows(db, "SELECT filename FROM tablatures WHERE title = 'B'"),
+              (TRows{{dir / "tabs/sub/b.gp5"}}));
+
+    EXPECT_TRUE(std::regex_match(Cli({"scan", "--db", db, dir / "one"}).Out,
+                                 std::regex("Finished in 0 min\\., [0-9]+ sec\\., 1 tablature total\\.\n")));
+
+    const std::string nowhere = dir / "missing/tabs.db3";
+    const TRun failed = Cli({"scan", "--db", nowhere, dir / "one"});
+    EXPECT_EQ(failed.Exit, 1);
+    EXPECT_EQ(failed.Err, nowhere + ": Cannot create database\n");
+    EXPECT_EQ(failed.Out, "");
+}
+
+} // namespace
