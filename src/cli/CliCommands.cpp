@@ -25,7 +25,7 @@ const std::vector<TCliCommand>& CliCommands() {
     static const std::vector<TCliCommand> commands = {
         {"scan", ScanSummary, RunScanCommand},       {"search", SearchSummary, RunSearchCommand},
         {"browse", BrowseSummary, RunBrowseCommand}, {"info", InfoSummary, RunInfoCommand},
-        {"errors", ErrorsSummary, RunErrorsCommand},
+        {"errors", ErrorsSummary, RunErrorsCommand}, {"export", ExportSummary, RunExportCommand},
     };
     return commands;
 }

@@ -29,3 +29,5 @@ std::string InfoSummary();
 int RunInfoCommand(const std::vector<std::string>& args);
 std::string ErrorsSummary();
 int RunErrorsCommand(const std::vector<std::string>& args);
+std::string ExportSummary();
+int RunExportCommand(const std::vector<std::string>& args);
