@@ -48,6 +48,7 @@ TScanThread::TScanThread(std::vector<std::string> dirs, uint8_t tabTypes, const 
     : Dirs(std::move(dirs)), TabTypes(tabTypes), CodePage(std::move(codePage)), Progress(progress) {
     ZeroField(DBFile, sizeof DBFile);
     CopyToField(DBFile, sizeof DBFile, dbFile);
+    DBFileTooLong = dbFile.size() >= sizeof DBFile || dbFile.find('\0') != std::string::npos;
 }
 
 TScanThread::~TScanThread() {
@@ -97,6 +98,10 @@ void TScanThread::Execute() {
     AddedCount = 0;
     ErrorTotal = 0;
     const std::string dbPath = DBFile;
+    if (DBFileTooLong) {
+        SetFailure(dbPath, Tr("Cannot create database"));
+        return;
+    }
     TCatalogueStore store(CodePage);
     Store = &store;
     bool clearFailed = false;

@@ -72,6 +72,8 @@ private:
     void ShowProgress();
 
     char DBFile[TabPathSize];
+    // A path that does not fit DBFile is refused rather than cut, which would name another file.
+    bool DBFileTooLong;
     const std::vector<std::string> Dirs;
     const uint8_t TabTypes;
     const std::string CodePage;

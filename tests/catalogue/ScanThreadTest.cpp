@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <functional>
 #include <map>
 #include <mutex>
@@ -174,6 +175,15 @@ TEST(ScanThread, CatalogueThatCannotBeWrittenIsAFailure) {
         EXPECT_EQ(r.Failure, c.Failure);
         EXPECT_TRUE(progress.Shown.empty()) << c.Db;
     }
+    // A catalogue path longer than the path buffer is refused, not cut to a shorter, valid one.
+    std::string cut = dir.Path + "/";
+    while (cut.size() + std::strlen("cut.db3") < TabPathSize - 1)
+        cut += cut.size() + std::strlen("cut.db3") + 2 <= TabPathSize - 1 ? "./" : "/";
+    cut += "cut.db3";
+    ASSERT_EQ(cut.size(), TabPathSize - 1);
+    EXPECT_NE(Scan({dir / "tabs"}, cut + ".long").Failure, "");
+    EXPECT_FALSE(std::filesystem::exists(dir / "cut.db3"));
+
     std::ifstream in(dir / "notes.db3");
     EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), text);
 

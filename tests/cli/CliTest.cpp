@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <fcntl.h>
-#include <regex>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -40,6 +40,17 @@ TRun Cli(const std::vector<std::string>& args, const std::string& cwd = "") {
     int status = 0;
     waitpid(pid, &status, 0);
     return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, Slurp(out), Slurp(err)};
+}
+
+// "Finished in 0 min., N sec., " followed by tail, for any whole N.
+bool IsCompletion(const std::string& out, const std::string& tail) {
+    const std::string head = "Finished in 0 min., ";
+    if (out.rfind(head, 0) != 0)
+        return false;
+    size_t i = head.size();
+    while (i < out.size() && std::isdigit(static_cast<unsigned char>(out[i])))
+        ++i;
+    return i > head.size() && out.substr(i) == " sec., " + tail;
 }
 
 TEST(Cli, BadArgumentsExplainAndWriteNothing) {
@@ -96,18 +107,13 @@ TEST(Cli, ScanPrintsTheCompletionText) {
     const TRun r = Cli({"scan", "--db", db, "--types", "gp,tef", "tabs/"}, dir.Path);
     EXPECT_EQ(r.Exit, 0) << r.Err;
     EXPECT_EQ(r.Err, "");
-    EXPECT_TRUE(std::regex_match(
-        r.Out,
-        std::regex("Finished in 0 min\\., [0-9]+ sec\\., 2 tablatures total\\. There was 1 error updating "
-                   "database\\.\n")))
-        << r.Out;
+    EXPECT_TRUE(IsCompletion(r.Out, "2 tablatures total. There was 1 error updating database.\n")) << r.Out;
     // Relative folders are stored as absolute paths.
     EXPECT_EQ(Rows(db, "SELECT directory FROM directories"), (TRows{{dir / "tabs"}}));
     EXPECT_EQ(Rows(db, "SELECT filename FROM tablatures WHERE title = 'B'"),
               (TRows{{dir / "tabs/sub/b.gp5"}}));
 
-    EXPECT_TRUE(std::regex_match(Cli({"scan", "--db", db, dir / "one"}).Out,
-                                 std::regex("Finished in 0 min\\., [0-9]+ sec\\., 1 tablature total\\.\n")));
+    EXPECT_TRUE(IsCompletion(Cli({"scan", "--db", db, dir / "one"}).Out, "1 tablature total.\n"));
 
     const std::string nowhere = dir / "missing/tabs.db3";
     const TRun failed = Cli({"scan", "--db", nowhere, dir / "one"});
