@@ -8,6 +8,7 @@ PACKAGES=(
     qt6-base-dev libgl-dev googletest libgtest-dev libgmock-dev
     clang libclang-rt-14-dev
     libxml2-utils w3c-sgml-lib
+    zip unzip
 )
 
 missing=()
