@@ -26,6 +26,7 @@ const std::vector<TCliCommand>& CliCommands() {
         {"scan", ScanSummary, RunScanCommand},       {"search", SearchSummary, RunSearchCommand},
         {"browse", BrowseSummary, RunBrowseCommand}, {"info", InfoSummary, RunInfoCommand},
         {"errors", ErrorsSummary, RunErrorsCommand}, {"export", ExportSummary, RunExportCommand},
+        {"archive", ArchiveSummary, RunArchiveCommand},
     };
     return commands;
 }

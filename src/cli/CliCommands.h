@@ -31,3 +31,5 @@ std::string ErrorsSummary();
 int RunErrorsCommand(const std::vector<std::string>& args);
 std::string ExportSummary();
 int RunExportCommand(const std::vector<std::string>& args);
+std::string ArchiveSummary();
+int RunArchiveCommand(const std::vector<std::string>& args);
