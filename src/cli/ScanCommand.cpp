@@ -1,3 +1,4 @@
+#include "catalogue/CatalogueConnection.h"
 #include "catalogue/ScanThread.h"
 #include "catalogue/TextConvert.h"
 #include "cli/CliArgs.h"
@@ -185,6 +186,17 @@ std::string ScanSummary() {
     return Tr("catalogue the tablatures of folders into a catalogue file");
 }
 
+// An older catalogue is upgraded first, as the main window does when it opens one, so that the
+// scan can rewrite it; anything that does not open is left to the scan's own checks.
+static void BringToCurrentVersion(const std::string& path) {
+    if (access(path.c_str(), F_OK) != 0)
+        return;
+    try {
+        TCatalogueConnection().Open(path);
+    } catch (const EDatabaseError&) {
+    }
+}
+
 int RunScanCommand(const std::vector<std::string>& args) {
     const TCliArgs a = ParseCliArgs(
         args,
@@ -215,6 +227,7 @@ int RunScanCommand(const std::vector<std::string>& args) {
     std::vector<std::string> folders;
     for (const std::string& f : a.Positionals)
         folders.push_back(AbsoluteFolder(f));
+    BringToCurrentVersion(a.Values.at("--db"));
     TProgressHandOff progress;
     TScanThread scan(folders, types, a.Values.at("--db"), &progress, codePage);
     struct sigaction onInterrupt {

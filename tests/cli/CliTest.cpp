@@ -1,4 +1,5 @@
 #include "../catalogue/CatalogueFixtures.h"
+#include "../catalogue/OldCatalogues.h"
 
 #include <gtest/gtest.h>
 
@@ -120,6 +121,19 @@ TEST(Cli, ScanPrintsTheCompletionText) {
     EXPECT_EQ(failed.Exit, 1);
     EXPECT_EQ(failed.Err, nowhere + ": Cannot create database\n");
     EXPECT_EQ(failed.Out, "");
+}
+
+TEST(Cli, ScanUpgradesAnOlderCatalogueBeforeRewritingIt) {
+    TTempDir dir;
+    WriteFile(dir / "tabs/a.gp5", Gp5File("A"));
+    const std::string db = dir / "old.db3";
+    MakeCatalogue(db, 1, "1", "INSERT INTO tablatures(title) VALUES('Old');");
+
+    const TRun r = Cli({"scan", "--db", db, dir / "tabs"});
+    EXPECT_EQ(r.Exit, 0) << r.Err;
+    EXPECT_TRUE(IsCompletion(r.Out, "1 tablature total.\n")) << r.Out;
+    EXPECT_EQ(Rows(db, "SELECT title FROM tablatures"), (TRows{{"A"}}));
+    EXPECT_EQ(Rows(db, "SELECT iValue FROM dbinfo WHERE iKey = 'db_ver'"), (TRows{{"3"}}));
 }
 
 } // namespace
