@@ -9,6 +9,7 @@ PACKAGES=(
     clang libclang-rt-14-dev
     libxml2-utils w3c-sgml-lib
     zip unzip
+    tango-icon-theme
 )
 
 missing=()

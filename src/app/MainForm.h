@@ -1,0 +1,212 @@
+#pragma once
+
+#include "browse/QueryComposer.h"
+#include "catalogue/CatalogueConnection.h"
+#include "settings/Settings.h"
+
+#include <QMainWindow>
+
+#include <array>
+#include <functional>
+#include <memory>
+#include <span>
+#include <string>
+
+class QAction;
+class QComboBox;
+class QDialog;
+class QDockWidget;
+class QIcon;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QTableView;
+class QToolBar;
+class QToolButton;
+class TListModel;
+class TQThreadManager;
+
+// When a command of the main window is enabled, decided each time the application is idle.
+enum class TEnabling {
+    Always,
+    Catalogue, // a catalogue is open
+    GridRows,  // a catalogue is open and the tablature list has rows
+    Owner,     // set by the code that owns the command
+};
+
+// One command of the main window. Texts are English source texts, translated when shown; a hint
+// is "tooltip|status text".
+struct TCommand {
+    const char* Name;
+    const char* Caption;
+    const char* Hint;
+    const char* Shortcut;
+    TEnabling Enabling;
+    const char* Icon; // base name of an image in both icon sets, or null
+    bool Checkable;
+};
+
+std::span<const TCommand> MainFormCommands();
+
+// An image of the program's resources in both sizes, so that a bar shows the set of its icon size.
+QIcon AppIcon(const char* name);
+
+// The state of the three lists: which catalogue is open and what the lists show.
+struct TBrowseState {
+    bool CatalogueOpen = false;
+    bool AllArtists = false;
+    bool AllAlbums = false;
+    bool SearchMode = false;
+    bool SQLMode = false;
+    bool FolderMode = false;
+    bool ThreadsPaused = false;
+    std::string FolderPath;
+    std::string FirstArtist;
+    std::string FirstAlbum;
+};
+
+// The main window: the three linked lists of the open catalogue, the bars and panels around
+// them, and the commands. Settings are read when the window is first shown and written when it is
+// destroyed. Main thread only.
+class TMainForm : public QMainWindow, public TLayoutHost {
+    Q_OBJECT
+
+public:
+    // Ways for tests to answer the windows that would wait for the user.
+    struct THooks {
+        // Runs a modal dialog and returns its result; QDialog::exec when empty.
+        std::function<int(QDialog&)> RunModal;
+        // The catalogue the user chose to open, empty when cancelled; a file dialog when empty.
+        std::function<QString()> ChooseCatalogue;
+        // Told after the query workers were stopped at shutdown.
+        std::function<void()> WorkersStopped;
+    };
+
+    explicit TMainForm(SettingsFiles files, THooks hooks = {});
+    ~TMainForm() override;
+
+    QAction* Action(const char* name) const;
+    // Sets every command's enabled state from its rule.
+    void UpdateActions();
+
+    // Opens the catalogue at path, or throws EDatabaseError; the window has then no catalogue.
+    void LoadCatalogue(const std::string& path);
+    // LoadCatalogue, offering the Cannot Open Database window when it fails.
+    void OpenCatalogue(std::string path);
+
+    void RequeryArtists();
+    void RequeryAlbums();
+    void RequerySongs();
+    void PauseThreads();
+    void ResumeThreads();
+    void WaitForQueryThreads();
+    void UpdateInfoLabel();
+
+    // Gives the main and search toolbars the large or the small image set.
+    void SetLargeIcons(bool large);
+    QString StatusText() const;
+    void SetStatusText(const QString& text);
+    // The count text of the tablature list: "%d tablatures" for its rows.
+    QString TabCountText() const;
+
+    // The layer that keeps bars, panels and the window's place between runs.
+    void RestoreLayout(const ToolbarLayout& layout, bool fromDefaults) override;
+    ToolbarLayout SaveLayout() override;
+
+    AppSettings Settings;
+    WSEngineList Engines;
+    TBrowseState Browse;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    bool event(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    QMenu* createPopupMenu() override;
+
+private:
+    // Make-up.
+    void CreateActions();
+    void CreateMenus();
+    void CreateToolbars();
+    void CreateSearchToolbar();
+    void CreatePanels();
+    QDockWidget* CreateSidePanel(const char* name, QTableView*& grid, TListModel*& model,
+                                 QToolButton*& sortButton);
+    void CreateSongsArea();
+    void CreatePopupMenus();
+    void TranslateForm();
+    void FillSearchComboBox();
+    QMenu* NewMenu(QWidget* parent, const char* name);
+
+    // Life.
+    void FormCreate();
+    void FormShow();
+    void FormClose();
+    void FormDestroy();
+    void StartCatalogue();
+    void CreateQueryManagers();
+    void FreeQueryManagers();
+    void ApplyViewChecks();
+    void ApplySortButtons();
+
+    // Commands.
+    void ConnectActions();
+    void AOpenDBExecute();
+    void AExitExecute();
+    void AViewStatusBarExecute();
+    void ToggleVisible(QWidget* widget);
+    void RunNewDatabase();
+    int RunModal(QDialog& dialog);
+    void ReportUnexpectedError(const QString& message);
+
+    // Lists.
+    void ConnectLists();
+    BrowseInput ComposerInput() const;
+    void Refill(int list, const std::string& sql);
+    void ArtistsDataChanged();
+    void AlbumsDataChanged();
+    void DeactivateLists();
+    std::array<TQThreadManager*, 3> Managers() const;
+
+    // Window behaviour.
+    bool HandleTabKey();
+    void ShowHint(const QString& statusTip);
+
+    SettingsFiles Files;
+    THooks Hooks;
+    TCatalogueConnection Connection;
+    ToolbarLayout LoadedLayout;
+    bool FirstShowDone = false;
+
+    QToolBar* MainToolbar = nullptr;
+    QToolBar* SearchToolbar = nullptr;
+    QToolBar* GridToolbar = nullptr;
+    QLineEdit* SearchEditBox = nullptr;
+    QComboBox* SearchComboBox = nullptr;
+    QLabel* FindLabel = nullptr;
+    QLabel* StatusLabel = nullptr;
+    QLabel* SongsInfoLabel = nullptr;
+    QDockWidget* ArtistsPanel = nullptr;
+    QDockWidget* AlbumsPanel = nullptr;
+    QTableView* ArtistsGrid = nullptr;
+    QTableView* AlbumsGrid = nullptr;
+    QTableView* SongsGrid = nullptr;
+    QToolButton* ArtistsSortButton = nullptr;
+    QToolButton* AlbumsSortButton = nullptr;
+    TListModel* ArtistsModel = nullptr;
+    TListModel* AlbumsModel = nullptr;
+    TListModel* SongsModel = nullptr;
+    QMenu* DatabaseMenu = nullptr;
+    QMenu* SearchMenu = nullptr;
+    QMenu* TablaturesMenu = nullptr;
+    QMenu* ViewMenu = nullptr;
+    QMenu* HelpMenu = nullptr;
+    QMenu* TabPopupMenu = nullptr;
+    QMenu* ColumnsPopupMenu = nullptr;
+
+    // Artists, albums, tablatures: the query workers, from the first showing until shutdown.
+    std::unique_ptr<TQThreadManager> ArtistsThread;
+    std::unique_ptr<TQThreadManager> AlbumsThread;
+    std::unique_ptr<TQThreadManager> SongsThread;
+};
