@@ -44,9 +44,9 @@ TCannotOpenDlg::TCannotOpenDlg(QWidget* parent) : QDialog(parent) {
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(top);
     auto* buttons = new QVBoxLayout;
-    QPushButton* openAnother = AddButton(buttons, "BtnOpenAnother", "Open another database");
-    BtnCreateNew = AddButton(buttons, "BtnCreateNew", "Create new database");
-    QPushButton* doNothing = AddButton(buttons, "BtnDoNothing", "Do nothing");
+    QPushButton* openAnother = AddButton(buttons, "BtnOpenAnother", QT_TR_NOOP("Open another database"));
+    BtnCreateNew = AddButton(buttons, "BtnCreateNew", QT_TR_NOOP("Create new database"));
+    QPushButton* doNothing = AddButton(buttons, "BtnDoNothing", QT_TR_NOOP("Do nothing"));
     layout->addLayout(buttons);
     connect(openAnother, &QPushButton::clicked, this, [this] { done(OpenAnother); });
     connect(BtnCreateNew, &QPushButton::clicked, this, [this] { done(CreateNew); });

@@ -108,7 +108,8 @@ void TMainForm::CreateSearchToolbar() {
 void TMainForm::FillSearchComboBox() {
     const int index = SearchComboBox->currentIndex();
     SearchComboBox->clear();
-    for (const char* field : {"Title", "Artist", "Album", "All"})
+    for (const char* field :
+         {QT_TR_NOOP("Title"), QT_TR_NOOP("Artist"), QT_TR_NOOP("Album"), QT_TR_NOOP("All")})
         SearchComboBox->addItem(QTr(field));
     SearchComboBox->setCurrentIndex(index < 0 ? 3 : index);
 }

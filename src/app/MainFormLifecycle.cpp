@@ -17,6 +17,7 @@
 #include <QScreen>
 #include <QShowEvent>
 #include <QStatusBar>
+#include <QTableView>
 
 #include <exception>
 
@@ -65,6 +66,11 @@ void TMainForm::FormCreate() {
 TMainForm::~TMainForm() {
     qApp->removeEventFilter(this);
     FormDestroy();
+    // The lists outlive this part of the window; nothing they signal from here on reaches it.
+    for (const QTableView* grid : {ArtistsGrid, AlbumsGrid, SongsGrid}) {
+        grid->model()->disconnect(this);
+        grid->selectionModel()->disconnect(this);
+    }
 }
 
 void TMainForm::FormDestroy() {
