@@ -76,6 +76,9 @@ TMainForm::~TMainForm() {
 void TMainForm::FormDestroy() {
     // The workers use the lists and the connection, which go with the window.
     FreeQueryManagers();
+    // Settings never read are defaults; writing them would replace the user's own.
+    if (!FirstShowDone)
+        return;
     Settings.Main.SelectionMode = Action("ASelectionMode")->isChecked();
     Settings.Search.SearchComboBox = SearchComboBox->currentIndex();
     try {
