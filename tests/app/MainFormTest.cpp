@@ -5,7 +5,9 @@
 #include "settings/IniFile.h"
 #include "settings/Translate.h"
 
+#include <QAbstractEventDispatcher>
 #include <QAction>
+#include <QEventLoop>
 #include <QComboBox>
 #include <QDockWidget>
 #include <QLineEdit>
@@ -20,6 +22,16 @@ namespace {
 
 const char* const Lang = "[Lang]\nLanguage=en\n";
 
+// Serves the pending events, then lets the event loop come to the point where it would wait: the
+// moment the window sets the commands' enabling.
+void RunUntilIdle() {
+    QCoreApplication::processEvents();
+    QEventLoop loop;
+    QObject::connect(QAbstractEventDispatcher::instance(), &QAbstractEventDispatcher::aboutToBlock, &loop,
+                     &QEventLoop::quit);
+    loop.exec();
+}
+
 class MainFormTest : public testing::Test {
 protected:
     void SetUp() override { SetLocaleFolder(QV_BUILD_DIR "/locale"); }
@@ -30,8 +42,7 @@ protected:
             WriteFile(ConfigPath, config);
         auto form = std::make_unique<TMainForm>(SettingsFiles{ConfigPath, Dir / "default.ini"}, Hooks);
         form->show();
-        QCoreApplication::processEvents();
-        form->UpdateActions();
+        RunUntilIdle();
         return form;
     }
     static std::string Config(const std::string& db) {
