@@ -10,6 +10,7 @@ PACKAGES=(
     libxml2-utils w3c-sgml-lib
     zip unzip
     tango-icon-theme
+    mdbtools
 )
 
 missing=()
