@@ -3,6 +3,7 @@
 #include "cli/CliArgs.h"
 #include "cli/CliCatalogue.h"
 #include "cli/CliCommands.h"
+#include "output/AccessExport.h"
 #include "output/CatalogueExportSource.h"
 #include "output/Export.h"
 #include "settings/Translate.h"
@@ -12,6 +13,8 @@
 #include <cctype>
 #include <csignal>
 #include <cstdio>
+#include <filesystem>
+#include <functional>
 #include <sstream>
 #include <unistd.h>
 
@@ -30,22 +33,25 @@ const char* const ListColumns[] = {"title", "artist",   "album",    "year",    "
 
 void PrintExportHelp() {
     PrintCommandHelp(
-        Tr("Usage: quiravel-cli export --db FILE --format xls|html|xml [OPTIONS] OUT"),
+        Tr("Usage: quiravel-cli export --db FILE --format xls|html|xml|mdb [OPTIONS] OUT"),
         Tr("Exports every tablature of the catalogue FILE to the file OUT, in the order of the tablature "
-           "list: an Excel worksheet, an HTML page or an XML document."),
+           "list: an Excel worksheet, an HTML page, an XML document or an MS Access database."),
         {
             {"--db FILE", Tr("the catalogue to export")},
-            {"--format KIND", Tr("xls, html or xml")},
+            {"--format KIND", Tr("xls, html, xml or mdb")},
             {"--sort LIST", Tr("the list order: columns, each optionally followed by asc or desc, such as "
                                "\"artist desc, title\" (default: title)")},
             {"--encoding CP",
              Tr("code page of the texts of an Excel worksheet, such as cp1251 (default: that "
                 "of the language)")},
+            {"--overwrite", Tr("replace an existing MS Access database (files of the other formats are "
+                               "always replaced)")},
             {"--help", Tr("show this help and exit")},
             {"--version", Tr("show the version and exit")},
         },
         {Tr("An Excel worksheet holds at most 65536 rows; the tablatures after them are left out, with a "
             "warning."),
+         Tr("An MS Access text column holds at most 255 characters; longer texts are cut, with a warning."),
          Tr("Ctrl+C stops the export and leaves a complete file with the tablatures written until then.")});
 }
 
@@ -82,9 +88,9 @@ void DrawProgressBar(int percent) {
     std::fflush(stderr);
 }
 
-// Exports with a progress bar on a terminal; Ctrl+C becomes a stop request.
-TExportResult ExportWithProgress(TExportRowSource& source, TExportKind kind, const std::string& out,
-                                 const std::string& codePage) {
+// Runs export with a progress bar on a terminal; Ctrl+C becomes a stop request.
+TExportResult ExportWithProgress(const std::string& codePage,
+                                 const std::function<TExportResult(const TExportOptions&)>& exportRows) {
     const bool live = isatty(STDERR_FILENO);
     TExportOptions options;
     options.CodePage = codePage;
@@ -97,7 +103,7 @@ TExportResult ExportWithProgress(TExportRowSource& source, TExportKind kind, con
     onInterrupt.sa_flags = SA_RESETHAND; // a second Ctrl+C ends the program at once
     sigemptyset(&onInterrupt.sa_mask);
     sigaction(SIGINT, &onInterrupt, &previous);
-    TExportResult result = ExportCatalogue(source, kind, out, options);
+    TExportResult result = exportRows(options);
     sigaction(SIGINT, &previous, nullptr);
     if (live)
         std::fputs("\r\x1b[K", stderr);
@@ -118,7 +124,7 @@ int Report(const TExportResult& result, const std::string& out) {
                          .c_str());
         return ExitFailure;
     }
-    if (result.RowLimitReached)
+    if (!result.Message.empty()) // the row limit of a worksheet, texts cut in an Access database
         std::fprintf(stderr, "quiravel-cli export: %s\n",
                      FillText(Tr("warning: %s"), {result.Message}).c_str());
     std::printf(
@@ -127,10 +133,28 @@ int Report(const TExportResult& result, const std::string& out) {
     return FinishOutput() ? ExitOk : ExitFailure;
 }
 
+// The Access export: the empty database put at out, then the rows; cut texts give a warning.
+int ExportAccess(TExportRowSource& source, const std::string& out) {
+    std::string copyError;
+    if (!CopyAccessTemplate(AccessDataFile(), out, copyError)) {
+        std::fprintf(stderr, "%s\n", copyError.c_str());
+        return ExitFailure;
+    }
+    return Report(ExportWithProgress("",
+                                     [&](const TExportOptions& options) {
+                                         TAccessExportResult result = ExportAccessRows(source, out, options);
+                                         if (result.Ok && result.CutValues > 0)
+                                             result.Message = CutValuesText(result.CutValues);
+                                         return TExportResult(result);
+                                     }),
+                  out);
+}
+
 } // namespace
 
 std::string ExportSummary() {
-    return Tr("export a catalogue as an Excel worksheet, an HTML page or an XML document");
+    return Tr("export a catalogue as an Excel worksheet, an HTML page, an XML document or an MS Access "
+              "database");
 }
 
 int RunExportCommand(const std::vector<std::string>& args) {
@@ -138,15 +162,17 @@ int RunExportCommand(const std::vector<std::string>& args) {
                                            {"--format", true},
                                            {"--sort", true},
                                            {"--encoding", true},
+                                           {"--overwrite", false},
                                            {"--help", false},
                                            {"--version", false}});
     int exit = ExitOk;
     if (CommandDone("export", a, PrintExportHelp, exit))
         return exit;
     std::string error, bad;
-    const int format = ChoiceIndex(a, "--format", {"xls", "html", "xml"}, -1, error);
+    const int format = ChoiceIndex(a, "--format", {"xls", "html", "xml", "mdb"}, -1, error);
     if (error.empty() && format < 0)
-        error = Tr("the format is missing (--format xls, html or xml)");
+        error = Tr("the format is missing (--format xls, html, xml or mdb)");
+    const bool access = format == 3;
     BrowseInput list;
     list.SortColumns = {{"title", false}};
     if (error.empty() && a.Has("--sort")) {
@@ -160,6 +186,9 @@ int RunExportCommand(const std::vector<std::string>& args) {
         error = FillText(Tr("unknown code page \"%s\""), {codePage});
     if (error.empty() && (a.Positionals.size() != 1 || a.Positionals[0].empty()))
         error = Tr("give one output file");
+    std::error_code ec;
+    if (error.empty() && access && !a.Has("--overwrite") && std::filesystem::exists(a.Positionals[0], ec))
+        error = FillText(Tr("\"%s\" exists; give --overwrite to replace it"), {a.Positionals[0]});
     if (!error.empty())
         return UsageError("export", error);
 
@@ -174,7 +203,13 @@ int RunExportCommand(const std::vector<std::string>& args) {
     const TExportKind kinds[] = {ekExcel, ekHTML, ekXML};
     try {
         TCatalogueExportSource source(db, SongsBrowseSQL(list));
-        return Report(ExportWithProgress(source, kinds[format], out, codePage), out);
+        if (access)
+            return ExportAccess(source, out);
+        return Report(ExportWithProgress(codePage,
+                                         [&](const TExportOptions& options) {
+                                             return ExportCatalogue(source, kinds[format], out, options);
+                                         }),
+                      out);
     } catch (const EDatabaseError& e) {
         std::fprintf(stderr, "%s\n", ExportFailureText(out, e.what()).c_str());
         return ExitFailure;

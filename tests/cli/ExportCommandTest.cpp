@@ -101,10 +101,10 @@ TEST_F(ExportCommand, RefusalsAndFailures) {
         int Exit;
         std::string Err;
     } cases[] = {
-        {{"--db", Db, Out}, 2, "quiravel-cli export: the format is missing (--format xls, html or xml)"},
+        {{"--db", Db, Out}, 2, "quiravel-cli export: the format is missing (--format xls, html, xml or mdb)"},
         {{"--db", Db, "--format", "csv", Out},
          2,
-         "unknown value \"csv\" of --format (known: xls, html, xml)"},
+         "unknown value \"csv\" of --format (known: xls, html, xml, mdb)"},
         {{"--db", Db, "--format", "xml", "--sort", "title; DROP TABLE x", Out},
          2,
          "cannot sort by \"title; DROP"},
@@ -165,6 +165,45 @@ TEST_F(ExportCommand, ProgressBarOnATerminal) {
     EXPECT_NE(screen.find("]  50%"), std::string::npos) << screen;
     EXPECT_NE(screen.find("\r[########################################] 100%"), std::string::npos) << screen;
     EXPECT_NE(screen.find("400 tablatures exported."), std::string::npos) << screen;
+}
+
+// mdbtools' reading of the table, without its heading.
+std::string AccessRows(const std::string& file) {
+    std::string rows;
+    FILE* pipe = popen(("mdb-export -H '" + file + "' tablatures 2>&1").c_str(), "r");
+    char buf[4096];
+    for (size_t n; pipe && (n = fread(buf, 1, sizeof buf, pipe)) > 0;)
+        rows.append(buf, n);
+    if (pipe)
+        pclose(pipe);
+    return rows;
+}
+
+TEST_F(ExportCommand, AccessDatabaseReplacedOnlyWhenAsked) {
+    const std::vector<std::string> args = {"--db", Db, "--format", "mdb", "--sort", "artist desc, title",
+                                           Out};
+    TRun run = Export(args);
+    EXPECT_EQ(run.Exit, 0) << run.Err;
+    EXPECT_EQ(run.Out, "5 tablatures exported.\n");
+    EXPECT_EQ(run.Err, "");
+    EXPECT_EQ(AccessRows(Out), "\"t2\",\"a2\",,,,,,2\n\"t5\",\"a2\",,,,,,5\n\"t1\",\"a1\",,,,,,1\n"
+                               "\"t4\",\"a1\",,,,,,4\n\"t3\",\"a0\",,,,,,3\n");
+
+    run = Export(args);
+    EXPECT_EQ(run.Exit, 2);
+    EXPECT_NE(run.Err.find("\"" + Out + "\" exists; give --overwrite to replace it"), std::string::npos)
+        << run.Err;
+    MakeCatalogue(Dir / "long.db3", 3, "'3'",
+                  "INSERT INTO tablatures(title, filesize) VALUES(printf('%.300c', 'x'), 1);");
+    run = Export({"--db", Dir / "long.db3", "--format", "mdb", "--overwrite", Out});
+    EXPECT_EQ(run.Exit, 0) << run.Err;
+    EXPECT_EQ(run.Err, "quiravel-cli export: warning: 1 value did not fit its Access column and was cut.\n");
+    EXPECT_EQ(AccessRows(Out), "\"" + std::string(255, 'x') + "\",,,,,,,1\n");
+
+    chmod(Out.c_str(), 0444);
+    run = Export({"--db", Db, "--format", "mdb", "--overwrite", Out});
+    EXPECT_EQ(run.Exit, 1);
+    EXPECT_NE(run.Err.find("File is read only."), std::string::npos) << run.Err;
 }
 
 } // namespace
