@@ -158,20 +158,26 @@ bool WriteAll(int fd, const char* data, size_t size) {
 }
 
 // Streams the current entry of unz into fd; an empty text on success, else the reason.
+// The checksum is only verified once the declared size was read, so a short entry is caught by
+// comparing the bytes delivered with that size.
 std::string CopyEntryOut(void* unz, int fd) {
-    if (unzOpenCurrentFile(unz) != UNZ_OK)
+    unz_file_info64 info{};
+    if (unzGetCurrentFileInfo64(unz, &info, nullptr, 0, nullptr, 0, nullptr, 0) != UNZ_OK ||
+        unzOpenCurrentFile(unz) != UNZ_OK)
         return Tr("The entry cannot be read.");
     std::vector<char> buffer(CopyBufferSize);
     int got = 0;
+    uint64_t total = 0;
     std::string failure;
     while ((got = unzReadCurrentFile(unz, buffer.data(), static_cast<unsigned>(buffer.size()))) > 0) {
+        total += static_cast<uint64_t>(got);
         if (!WriteAll(fd, buffer.data(), static_cast<size_t>(got))) {
             failure = SystemErrorText(errno);
             break;
         }
     }
     const int closed = unzCloseCurrentFile(unz);
-    if (failure.empty() && (got < 0 || closed != UNZ_OK))
+    if (failure.empty() && (got < 0 || closed != UNZ_OK || total != info.uncompressed_size))
         failure = Tr("The entry is damaged.");
     return failure;
 }

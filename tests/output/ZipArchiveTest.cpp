@@ -1,6 +1,7 @@
 #include "output/ZipArchive.h"
 
 #include <csignal>
+#include <cstring>
 #include <set>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -224,6 +225,34 @@ TEST(ZipArchive, ExtractsOneNamedEntry) {
     EXPECT_NE(error.find("no/such.gp5"), std::string::npos) << error;
     EXPECT_EQ(ReadFile(dest), Tune(50));
     EXPECT_EQ(FolderListing(dir / "out"), std::set<std::string>{"copy.gp5"}) << "no temporary left";
+}
+
+TEST(ZipArchive, AnEntryShorterThanItsDeclaredSizeIsNotExtracted) {
+    TZipScratch dir;
+    MakeFile(dir / "a.gp5", Tune(20));
+    const std::string archive = dir / "short.zip", dest = dir / "out.gp5";
+    TZipArchive zip;
+    ASSERT_TRUE(zip.Create(archive));
+    zip.AddFile(dir / "a.gp5");
+    ASSERT_TRUE(zip.Close());
+    // Declare one byte more than the entry holds, in its local and central header alike.
+    std::string bytes = ReadFile(archive);
+    const auto bump = [&](const char* signature, size_t sizeOffset) {
+        const size_t at = bytes.rfind(signature) + sizeOffset; // the file comes after its folders
+        ASSERT_LT(at, bytes.size());
+        uint32_t size;
+        std::memcpy(&size, &bytes[at], 4);
+        ++size;
+        std::memcpy(&bytes[at], &size, 4);
+    };
+    bump("PK\x03\x04", 22);
+    bump("PK\x01\x02", 24);
+    MakeFile(archive, bytes);
+
+    std::string error;
+    EXPECT_FALSE(ExtractZipEntry(archive, Rel(dir / "a.gp5"), dest, error));
+    EXPECT_NE(error.find("damaged"), std::string::npos) << error;
+    EXPECT_FALSE(fs::exists(dest));
 }
 
 TEST(ZipArchive, AnUnfinishedRunLeavesTheEarlierArchive) {
