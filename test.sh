@@ -12,6 +12,8 @@ scripts/configure.sh build -DCMAKE_BUILD_TYPE=RelWithDebInfo
 cmake --build build --parallel 2
 echo "== tests"
 ctest --test-dir build --parallel 2 --timeout 600
+echo "== Excel exports opened in LibreOffice"
+scripts/check-xls.sh build
 
 echo "== tests under AddressSanitizer and UndefinedBehaviorSanitizer"
 scripts/configure.sh build-asan -DCMAKE_BUILD_TYPE=Debug -DQV_SANITIZE=ON -DQV_BUILD_GUI=OFF -DQV_BUILD_BENCH=OFF
