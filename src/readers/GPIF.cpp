@@ -3,6 +3,7 @@
 #include "readers/TabRead.h"
 
 #include <algorithm>
+#include <cstring>
 #include <vector>
 
 namespace {
@@ -27,6 +28,8 @@ public:
             Fallback[i] = k;
         }
     }
+    // True while no part of an occurrence has been fed, so bytes up to the pattern's first may be skipped.
+    bool Idle() const { return Matched == 0; }
     // True when b completes an occurrence.
     bool Feed(uint8_t b) {
         const char c = static_cast<char>(b);
@@ -118,6 +121,18 @@ void TGPXContentReader::Fill() {
         throw ETabError("Unexpected end of GPX content");
 }
 
+void TGPXContentReader::SkipTo(uint8_t b) {
+    for (;;) {
+        if (Cur == End)
+            Fill();
+        if (const void* found = std::memchr(Cur, b, static_cast<size_t>(End - Cur))) {
+            Cur = static_cast<const uint8_t*>(found);
+            return;
+        }
+        Cur = End;
+    }
+}
+
 std::unique_ptr<TGPXStream> OpenGPXContent(TTabStream& file) {
     uint32_t signature;
     ReadDword(file, signature);
@@ -138,7 +153,11 @@ void SkipPast(TGPXContentReader& in, std::string_view pattern) {
     if (pattern.empty())
         return;
     TPatternMatcher matcher(pattern);
-    while (!matcher.Feed(in.Next())) {
+    for (;;) {
+        if (matcher.Idle())
+            in.SkipTo(static_cast<uint8_t>(pattern[0]));
+        if (matcher.Feed(in.Next()))
+            return;
     }
 }
 
@@ -148,8 +167,9 @@ std::string ReadCDATA(TGPXContentReader& in) {
 }
 
 std::string ReadElement(TGPXContentReader& in, std::string_view name) {
-    const std::string open = "<" + std::string(name) + ">";
-    const std::string close = "</" + std::string(name) + ">";
+    // Appended rather than concatenated: GCC 12 warns falsely (-Wrestrict) about the temporaries.
+    const std::string open = std::string("<").append(name).append(">");
+    const std::string close = std::string("</").append(name).append(">");
     SkipPast(in, open);
     // Guitar Pro stores each value as a CDATA section; one that stands before the end tag is the
     // value, otherwise the element's own text is.

@@ -39,6 +39,8 @@ public:
             Fill();
         return *Cur++;
     }
+    // Moves to the next byte b without taking it; raises like Next when the content ends first.
+    void SkipTo(uint8_t b);
 
 private:
     void Fill();

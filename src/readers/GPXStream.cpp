@@ -3,29 +3,19 @@
 #include "readers/TabRead.h"
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 
-uint32_t TBitReader::ReadBits(unsigned n) {
-    uint32_t value = 0;
-    for (unsigned i = 0; i < n; ++i)
-        value = (value << 1) | ReadBit();
-    return value;
-}
-
-uint32_t TBitReader::ReadBitsReversed(unsigned n) {
-    uint32_t value = 0;
-    for (unsigned i = 0; i < n; ++i)
-        value |= ReadBit() << i;
-    return value;
-}
-
-bool TBitReader::Refill() {
-    BufPos = 0;
-    BufEnd = Source.Read(Buffer, BufferSize);
-    return BufEnd > 0;
-}
-
 namespace {
+
+// Each byte with its bits in the opposite order.
+constexpr auto ReversedBytes = [] {
+    std::array<uint8_t, 256> table{};
+    for (unsigned b = 0; b < 256; ++b)
+        for (unsigned i = 0; i < 8; ++i)
+            table[b] |= static_cast<uint8_t>(((b >> i) & 1u) << (7 - i));
+    return table;
+}();
 
 uint32_t ReadExpectedSize(TTabStream& source) {
     uint32_t size;
@@ -38,6 +28,34 @@ uint32_t ReadExpectedSize(TTabStream& source) {
 }
 
 } // namespace
+
+uint32_t TBitReader::ReadBitsReversed(unsigned n) {
+    const uint32_t v = ReadBits(n);
+    if (n == 0)
+        return 0;
+    const uint32_t reversed = (uint32_t{ReversedBytes[v & 0xFF]} << 24) |
+                              (uint32_t{ReversedBytes[(v >> 8) & 0xFF]} << 16) |
+                              (uint32_t{ReversedBytes[(v >> 16) & 0xFF]} << 8) | ReversedBytes[v >> 24];
+    return reversed >> (32 - n);
+}
+
+void TBitReader::Fill(unsigned n) {
+    while (Count <= 56) {
+        // The source is asked for more only while the bits are still short of n.
+        if (BufPos == BufEnd && (Count >= n || !Refill()))
+            break;
+        Bits |= uint64_t{Buffer[BufPos++]} << (56 - Count);
+        Count += 8;
+    }
+    if (Count < n)
+        throw ETabError("Cannot read BYTE");
+}
+
+bool TBitReader::Refill() {
+    BufPos = 0;
+    BufEnd = Source.Read(Buffer, BufferSize);
+    return BufEnd > 0;
+}
 
 TGPXStream::TGPXStream(TTabStream& source) : Bits(source), ExpectedSize(ReadExpectedSize(source)) {
     if (ExpectedSize > MaxExpectedSize)
@@ -110,9 +128,10 @@ bool TGPXStream::DecodeChunk() {
         const unsigned count = Bits.ReadBitsReversed(2);
         if (count > ExpectedSize - Decoded)
             Corrupted();
+        const uint32_t bytes = Bits.ReadBits(8 * count);
         uint8_t* out = Reserve(count);
         for (unsigned i = 0; i < count; ++i)
-            out[i] = static_cast<uint8_t>(Bits.ReadBits(8));
+            out[i] = static_cast<uint8_t>(bytes >> (8 * (count - 1 - i)));
         Decoded += count;
     }
     return true;

@@ -10,6 +10,7 @@
 
 // Reads the bits of a byte stream, the bytes in order and each byte from bit 7 down to bit 0.
 // The source is read a block at a time, so it stands up to one block ahead of the bits taken.
+// Up to 64 bits wait in a word with the next bit on top, so a field of n bits is one shift.
 class TBitReader {
 public:
     explicit TBitReader(TTabStream& source) : Source(source) {}
@@ -17,33 +18,33 @@ public:
     TBitReader& operator=(const TBitReader&) = delete;
 
     // Raises ETabError "Cannot read BYTE" when a bit is needed beyond the end of the source.
-    unsigned ReadBit() {
-        if (BitsLeft == 0) {
-            Current = NextByte();
-            BitsLeft = 8;
-        }
-        --BitsLeft;
-        return (Current >> BitsLeft) & 1u;
-    }
+    unsigned ReadBit() { return ReadBits(1); }
     // n bits (n <= 32), the first one read becoming the most significant.
-    uint32_t ReadBits(unsigned n);
+    uint32_t ReadBits(unsigned n) {
+        if (Count < n)
+            Fill(n);
+        if (n == 0)
+            return 0;
+        const auto value = static_cast<uint32_t>(Bits >> (64 - n));
+        Bits <<= n;
+        Count -= n;
+        return value;
+    }
     // n bits (n <= 32), the first one read becoming bit 0.
     uint32_t ReadBitsReversed(unsigned n);
     // True when the source has no unread byte; bits left in the current byte do not count.
-    bool AtEnd() { return BufPos == BufEnd && !Refill(); }
+    bool AtEnd() { return Count < 8 && BufPos == BufEnd && !Refill(); }
 
 private:
-    uint8_t NextByte() {
-        if (BufPos == BufEnd && !Refill())
-            throw ETabError("Cannot read BYTE");
-        return Buffer[BufPos++];
-    }
+    // Loads whole bytes until at least n bits wait; raises ETabError when the source ends first.
+    void Fill(unsigned n);
     bool Refill();
 
     static constexpr size_t BufferSize = 4096;
     TTabStream& Source;
-    unsigned BitsLeft = 0;
-    uint8_t Current = 0;
+    // The waiting bits, the next one in bit 63; Count of them are valid, the rest are zero.
+    uint64_t Bits = 0;
+    unsigned Count = 0;
     size_t BufPos = 0;
     size_t BufEnd = 0;
     uint8_t Buffer[BufferSize];
