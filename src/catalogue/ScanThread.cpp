@@ -196,10 +196,11 @@ void TScanThread::VisitEntry(int dirFd, const char* name, unsigned char type, st
     if (type == DT_DIR)
         ScanFolder(path);
     else if (type == DT_REG || type == DT_UNKNOWN)
-        ProcessFile(path);
+        ProcessFile(dirFd, name, path);
 }
 
-void TScanThread::ProcessFile(const std::string& path) {
+// The file is opened by its name in the open folder; path is what the catalogue records.
+void TScanThread::ProcessFile(int dirFd, const char* name, const std::string& path) {
     const TTabFormat* format = FindTabFormat(TabExtension(path), TabTypes);
     if (!format)
         return;
@@ -207,7 +208,7 @@ void TScanThread::ProcessFile(const std::string& path) {
         AddError(ToValidUtf8(path), "File name is not valid UTF-8");
         return;
     }
-    if (!Stream.Open(path.c_str())) {
+    if (!Stream.OpenAt(dirFd, name)) {
         const int err = errno;
         AddError(path, "Cannot open file \"" + path + "\". " + SystemErrorText(err));
         return;

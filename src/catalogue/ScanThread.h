@@ -65,7 +65,7 @@ private:
     void WalkRoots();
     void ScanFolder(std::string& folder);
     void VisitEntry(int dirFd, const char* name, unsigned char type, std::string& path);
-    void ProcessFile(const std::string& path);
+    void ProcessFile(int dirFd, const char* name, const std::string& path);
     void StoreTablature(TabInfo& info);
     void AddError(std::string path, std::string message);
     void SetFailure(const std::string& path, const std::string& message);

@@ -20,16 +20,25 @@ size_t TMemoryTabStream::Read(void* buffer, size_t count) {
     return n;
 }
 
-TFileTabStream::~TFileTabStream() { Close(); }
+TFileTabStream::~TFileTabStream() {
+    Close();
+}
 
 bool TFileTabStream::Open(const char* path) {
+    return OpenAt(AT_FDCWD, path);
+}
+
+// O_NONBLOCK: opening a fifo must not wait for a writer before fstat refuses it.
+bool TFileTabStream::OpenAt(int dirFd, const char* name) {
     Close();
-    const int fd = ::open(path, O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+    const int fd = ::openat(dirFd, name, O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
     if (fd < 0)
         return false;
     struct stat st {};
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        const int err = S_ISDIR(st.st_mode) ? EISDIR : (errno ? errno : EINVAL);
+    const bool statFailed = ::fstat(fd, &st) != 0;
+    if (statFailed || !S_ISREG(st.st_mode)) {
+        // After a successful fstat errno is stale, so a fifo or device gets EINVAL of its own.
+        const int err = statFailed ? errno : S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
         ::close(fd);
         errno = err;
         return false;
@@ -39,6 +48,7 @@ bool TFileTabStream::Open(const char* path) {
     MTime = st.st_mtim.tv_sec;
     Pos = 0;
     BufStart = BufEnd = 0;
+    ReadSize = FirstReadSize;
     return true;
 }
 
@@ -55,8 +65,9 @@ size_t TFileTabStream::Read(void* buffer, size_t count) {
         if (BufStart == BufEnd) {
             ssize_t got;
             do
-                got = ::read(Fd, Buffer, BufferSize);
+                got = ::read(Fd, Buffer, ReadSize);
             while (got < 0 && errno == EINTR);
+            ReadSize = BufferSize;
             if (got < 0)
                 throw EStreamError();
             if (got == 0)

@@ -30,8 +30,9 @@ private:
     size_t Pos = 0;
 };
 
-// A read-only file opened by path, buffered so that the readers' byte-sized reads stay cheap.
-// Open fails for anything but a regular file, so fifos and devices are never read.
+// A read-only file, buffered so that the readers' byte-sized reads stay cheap. The first read
+// asks for no more than most headers need. Opening fails for anything but a regular file, so
+// fifos and devices are never read; symbolic links are followed.
 class TFileTabStream : public TTabStream {
 public:
     TFileTabStream() = default;
@@ -41,6 +42,8 @@ public:
 
     // Returns false with errno set when the file cannot be opened.
     bool Open(const char* path);
+    // Opens name relative to the open folder dirFd (or AT_FDCWD), sparing a walk of the full path.
+    bool OpenAt(int dirFd, const char* name);
     void Close();
     size_t Read(void* buffer, size_t count) override;
     uint64_t Position() const override { return Pos; }
@@ -50,11 +53,13 @@ public:
 
 private:
     static constexpr size_t BufferSize = 8192;
+    static constexpr size_t FirstReadSize = 4096;
     int Fd = -1;
     uint64_t FileSize = 0;
     uint64_t Pos = 0;
     int64_t MTime = 0;
     size_t BufStart = 0;
     size_t BufEnd = 0;
+    size_t ReadSize = FirstReadSize;
     unsigned char Buffer[BufferSize];
 };

@@ -1,11 +1,18 @@
+#include "readers/TabRead.h"
 #include "ByteBuilder.h"
 #include "readers/TabFormats.h"
-#include "readers/TabRead.h"
+#include "readers/TabStream.h"
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <cstdlib>
 #include <cstring>
+#include <fcntl.h>
+#include <fstream>
 #include <functional>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -19,7 +26,8 @@ std::string ErrorOf(const std::function<void()>& fn) {
 }
 
 TEST(TabRead, IntegersAreLittleEndianAndShortReadsFail) {
-    const std::string bytes = ByteBuilder().Byte(0x7F).Word(0x1234).Dword(0xDEADBEEF).Byte(1).Byte(2).Byte(3).Str();
+    const std::string bytes =
+        ByteBuilder().Byte(0x7F).Word(0x1234).Dword(0xDEADBEEF).Byte(1).Byte(2).Byte(3).Str();
     TMemoryTabStream s(bytes);
     uint8_t b;
     uint16_t w;
@@ -107,6 +115,47 @@ TEST(TabFormats, ExtensionIsLowerCasedFromTheLastDot) {
     EXPECT_EQ(TabExtension("/a/song.gp5.bak"), ".bak");
     EXPECT_EQ(TabExtension("/a.b/gp5"), "");
     EXPECT_EQ(TabExtension(".tg"), ".tg");
+}
+
+// Opened by name in a folder: links are followed, anything but a regular file is refused without
+// blocking, and bytes come back whole across the reads of the buffer.
+TEST(FileTabStream, OpensRegularFilesInAFolder) {
+    char dirTemplate[] = "/tmp/quiravel-tabstream-XXXXXX";
+    ASSERT_NE(::mkdtemp(dirTemplate), nullptr);
+    const std::string dir = dirTemplate;
+    std::string bytes(20000, '\0');
+    for (size_t i = 0; i < bytes.size(); ++i)
+        bytes[i] = static_cast<char>(i * 7 + i / 256);
+    std::ofstream(dir + "/song.gp5", std::ios::binary) << bytes;
+    ASSERT_EQ(::symlink("song.gp5", (dir + "/link.gp5").c_str()), 0);
+    ASSERT_EQ(::mkfifo((dir + "/pipe.gp5").c_str(), 0600), 0);
+    ASSERT_EQ(::mkdir((dir + "/folder.gp5").c_str(), 0700), 0);
+    const int dirFd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    ASSERT_GE(dirFd, 0);
+
+    TFileTabStream s;
+    for (const char* name : {"song.gp5", "link.gp5"}) {
+        ASSERT_TRUE(s.OpenAt(dirFd, name)) << name;
+        EXPECT_EQ(s.Size(), bytes.size());
+        std::string read(bytes.size() + 1, '\0');
+        size_t got = 0;
+        for (size_t piece : {3u, 4090u, 5000u, 9000u, 9000u})
+            got += s.Read(read.data() + got, std::min(piece, read.size() - got));
+        EXPECT_EQ(got, bytes.size()) << name;
+        EXPECT_EQ(read.substr(0, got), bytes) << name;
+    }
+    const std::pair<const char*, int> refused[] = {
+        {"pipe.gp5", EINVAL}, {"folder.gp5", EISDIR}, {"missing.gp5", ENOENT}};
+    for (const auto& [name, err] : refused) {
+        errno = 0;
+        EXPECT_FALSE(s.OpenAt(dirFd, name)) << name;
+        EXPECT_EQ(errno, err) << name;
+    }
+    ::close(dirFd);
+    for (const char* name : {"song.gp5", "link.gp5", "pipe.gp5"})
+        ::unlink((dir + "/" + name).c_str());
+    ::rmdir((dir + "/folder.gp5").c_str());
+    ::rmdir(dir.c_str());
 }
 
 } // namespace
