@@ -105,6 +105,7 @@ TEST_F(SQLFormTest, PlaceSizeAndFontComeBackFromSQLEditor) {
 TEST_F(SQLFormTest, OkNeedsAStatement) {
     TSQLForm form(&Store);
     form.show();
+    QCoreApplication::processEvents(); // the highlighter's first pass
     form.Editor()->setPlainText("  \n\t\n \x01 ");
     QTest::mouseClick(form.findChild<QPushButton*>("BtnOK"), Qt::LeftButton);
     EXPECT_TRUE(form.isVisible());
@@ -116,6 +117,8 @@ TEST_F(SQLFormTest, OkNeedsAStatement) {
     TBalloonHint::CloseCurrent();
 
     form.Editor()->setPlainText("\nSELECT 1\n");
+    EXPECT_EQ(FormatAt(*form.Editor()->document(), 1, 0),
+              TSqlHighlighter::FormatOf(TSqlHighlighter::Keyword));
     QTest::mouseClick(form.findChild<QPushButton*>("BtnOK"), Qt::LeftButton);
     EXPECT_FALSE(form.isVisible());
     EXPECT_EQ(form.result(), QDialog::Accepted);
