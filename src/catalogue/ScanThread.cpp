@@ -116,10 +116,7 @@ void TScanThread::Execute() {
         return;
     }
     try {
-        WalkRoots();
-        StageText = Tr("Finishing...");
-        DirText.clear();
-        ShowProgress();
+        WalkAndStore(store);
     } catch (const std::exception& e) {
         AddError(dbPath, TypeName(e) + ": " + e.what());
     }
@@ -137,6 +134,22 @@ void TScanThread::Execute() {
     StageText = Tr("Done.");
     DirText.clear();
     ShowProgress();
+}
+
+// The rows go to the store on the writer's thread, which is joined on every way out of here.
+void TScanThread::WalkAndStore(TCatalogueStore& store) {
+    // A row the store refuses is still counted, as the file was read.
+    TTablatureWriter writer([&store](const TabInfo& row) { store.AddTablature(row); });
+    Writer = &writer;
+    struct TForget {
+        TTablatureWriter*& Writer;
+        ~TForget() { Writer = nullptr; }
+    } forget{Writer};
+    WalkRoots();
+    StageText = Tr("Finishing...");
+    DirText.clear();
+    ShowProgress();
+    writer.Finish();
 }
 
 // Termination is not tested here: a cancelled scan still announces the remaining roots, and
@@ -213,8 +226,9 @@ void TScanThread::ProcessFile(int dirFd, const char* name, const std::string& pa
         AddError(path, "Cannot open file \"" + path + "\". " + SystemErrorText(err));
         return;
     }
+    TabInfo& info = Writer->NextSlot();
     try {
-        format->Read(Stream, Info);
+        format->Read(Stream, info);
     } catch (const ETabError& e) {
         Stream.Close();
         AddError(path, e.what());
@@ -224,16 +238,15 @@ void TScanThread::ProcessFile(int dirFd, const char* name, const std::string& pa
         AddError(path, e.what());
         return;
     }
-    Info.FileSize = static_cast<int32_t>(static_cast<uint32_t>(Stream.Size()));
-    Info.FileDate = PackDosDateTime(Stream.ModifiedTime());
+    info.FileSize = static_cast<int32_t>(static_cast<uint32_t>(Stream.Size()));
+    info.FileDate = PackDosDateTime(Stream.ModifiedTime());
     Stream.Close();
-    CopyToField(Info.FileName, TabPathSize, path);
-    StoreTablature(Info);
+    CopyToField(info.FileName, TabPathSize, path);
+    StoreTablature();
 }
 
-// A row the store refuses is still counted, as the file was read.
-void TScanThread::StoreTablature(TabInfo& info) {
-    Store->AddTablature(info);
+void TScanThread::StoreTablature() {
+    Writer->Push();
     AddedCount.fetch_add(1, std::memory_order_relaxed);
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "catalogue/CatalogueStore.h"
+#include "catalogue/TablatureWriter.h"
 #include "readers/TabInfo.h"
 #include "readers/TabStream.h"
 
@@ -62,11 +63,12 @@ private:
     void Run();
     void Execute();
     bool OpenOrCreate(const std::string& dbPath, bool& clearFailed);
+    void WalkAndStore(TCatalogueStore& store);
     void WalkRoots();
     void ScanFolder(std::string& folder);
     void VisitEntry(int dirFd, const char* name, unsigned char type, std::string& path);
     void ProcessFile(int dirFd, const char* name, const std::string& path);
-    void StoreTablature(TabInfo& info);
+    void StoreTablature();
     void AddError(std::string path, std::string message);
     void SetFailure(const std::string& path, const std::string& message);
     void ShowProgress();
@@ -90,8 +92,9 @@ private:
 
     // Worker state, reused from file to file so the walk allocates nothing per file.
     TCatalogueStore* Store = nullptr;
+    // Takes the rows to the store during the walk.
+    TTablatureWriter* Writer = nullptr;
     TFileTabStream Stream;
-    TabInfo Info;
     std::string PathBuffer;
     // Folders already walked (device, inode): a symbolic link loop or a repeated root ends here.
     std::set<std::pair<dev_t, ino_t>> Visited;

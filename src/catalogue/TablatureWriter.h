@@ -1,0 +1,58 @@
+#pragma once
+
+#include "readers/TabInfo.h"
+
+#include <condition_variable>
+#include <cstddef>
+#include <exception>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <thread>
+
+// Hands a scan's rows to a store function (TCatalogueStore::AddTablature) on a thread of its own,
+// in the order they are handed in, so that reading the next files overlaps the inserts. Rows wait in a ring
+// of a fixed number of slots; the reader fills a slot in place and waits only while all are taken.
+//
+// Thread safety: the store function, and what it writes to, belong to the writer's thread from
+// construction until Finish (or the destructor) returns; in between, only the thread that created the writer
+// may call its members. A failure of the writer's thread stops it; the exception is raised again on the
+// creating thread by the next NextSlot, Push or Finish, and the rows handed in after it are dropped.
+class TTablatureWriter {
+public:
+    using TStoreRow = std::function<void(const TabInfo&)>;
+    explicit TTablatureWriter(TStoreRow store);
+    // Stores what is queued and joins; a failure not raised yet is dropped.
+    ~TTablatureWriter();
+    TTablatureWriter(const TTablatureWriter&) = delete;
+    TTablatureWriter& operator=(const TTablatureWriter&) = delete;
+
+    // The slot to fill next, waiting while every slot is queued. Filling it without Push is allowed:
+    // the next call hands out the same slot.
+    TabInfo& NextSlot();
+    // Queues the slot NextSlot handed out.
+    void Push();
+    // Waits until every queued row is stored and joins; raises a failure of the writer's thread.
+    void Finish();
+
+private:
+    void Run();
+    void Stop();
+    void RaiseFailure();
+
+    static constexpr size_t Capacity = 256;
+    // The writer wakes for this many queued rows at a time, sparing a hand-off per file.
+    static constexpr size_t Batch = 32;
+
+    const TStoreRow Store;
+    std::unique_ptr<TabInfo[]> Slots;
+    std::mutex Lock;
+    std::condition_variable Queued, Freed;
+    // Rows [Head, Tail) are queued, counted from the start; a slot is Slots[n % Capacity].
+    size_t Head = 0, Tail = 0;
+    bool Closing = false;
+    bool WriterWaits = false, ReaderWaits = false;
+    std::exception_ptr Failure;
+    bool FailureRaised = false;
+    std::thread Thread;
+};
