@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <utility>
 
 namespace {
 
@@ -26,6 +27,10 @@ uint32_t ReadExpectedSize(TTabStream& source) {
 [[noreturn]] void Corrupted() {
     throw ETabError("Corrupted GPX data");
 }
+
+// Runs of a chunk or two would cost the header scan a call per chunk; decoding on to this many
+// bytes hands it longer runs.
+constexpr size_t AheadRun = 512;
 
 } // namespace
 
@@ -83,17 +88,30 @@ size_t TGPXStream::Read(void* buffer, size_t count) {
     if (count == 0 || count > ExpectedSize - ReadPos)
         return 0;
     while (Decoded < ReadPos + count)
-        if (!DecodeChunk())
+        if (!DecodeNext())
             return 0;
     std::memcpy(buffer, Output.get() + ReadPos, count);
     ReadPos += count;
     return count;
 }
 
+bool TGPXStream::DecodeNext() {
+    if (Deferred)
+        std::rethrow_exception(std::exchange(Deferred, nullptr));
+    return DecodeChunk();
+}
+
 std::span<const uint8_t> TGPXStream::ReadAvailable() {
     while (Decoded == ReadPos)
-        if (Decoded == ExpectedSize || !DecodeChunk())
+        if (Decoded == ExpectedSize || !DecodeNext())
             return {};
+    try {
+        while (Decoded - ReadPos < AheadRun && Decoded < ExpectedSize && DecodeChunk()) {
+        }
+    } catch (...) {
+        // The bytes decoded so far are good; the failure waits until something needs more.
+        Deferred = std::current_exception();
+    }
     const std::span<const uint8_t> bytes(Output.get() + ReadPos, Decoded - ReadPos);
     ReadPos = Decoded;
     return bytes;
@@ -104,9 +122,12 @@ bool TGPXStream::DecodeChunk() {
         return false;
     if (Bits.ReadBit()) {
         // Back-reference: length bytes copied from offset bytes back, both of word-size bits.
+        // Offset and length are taken in one read (2 * 15 bits at most) and reversed together,
+        // which leaves the offset's bits below the length's.
         const unsigned wordSize = Bits.ReadBits(4);
-        const size_t offset = Bits.ReadBitsReversed(wordSize);
-        const size_t length = Bits.ReadBitsReversed(wordSize);
+        const uint32_t both = Bits.ReadBitsReversed(2 * wordSize);
+        const size_t offset = both & ((1u << wordSize) - 1);
+        const size_t length = both >> wordSize;
         if (offset > Decoded || length > ExpectedSize - Decoded)
             Corrupted();
         if (length == 0)

@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <exception>
 #include <memory>
 #include <span>
 
@@ -69,7 +70,9 @@ public:
     uint64_t Size() const override { return ExpectedSize; }
 
     // Hands out every byte decoded beyond the read position, decoding chunks until there is at
-    // least one; empty at the end of the content. What it returns counts as read.
+    // least one, and then a few more while they decode cleanly; empty at the end of the content.
+    // What it returns counts as read. A failure met while decoding ahead is raised by the call
+    // that needs the bytes behind it.
     std::span<const uint8_t> ReadAvailable();
     size_t DecodedLength() const { return Decoded; }
 
@@ -77,6 +80,9 @@ public:
     bool DecodeChunk();
 
 private:
+    // DecodeChunk, first raising a failure deferred by ReadAvailable.
+    bool DecodeNext();
+
     // Makes room for the decoded length plus count bytes, which stay within the expected size.
     uint8_t* Reserve(size_t count);
 
@@ -86,4 +92,5 @@ private:
     size_t Capacity = 0;
     size_t Decoded = 0;
     size_t ReadPos = 0;
+    std::exception_ptr Deferred;
 };

@@ -125,6 +125,30 @@ TEST(GPXStream, ShortReadReturnsZeroWithoutMoving) {
     EXPECT_TRUE(gpx.ReadAvailable().empty());
 }
 
+// Decoding ahead must not turn bytes that decode cleanly into a failure: it comes when the bytes
+// behind them are needed, by either way of reading.
+TEST(GPXStream, FailureBehindGoodBytesWaitsUntilNeeded) {
+    bcfz::BitWriter bits;
+    bits.Literals("ABC", 3);
+    bits.BackReference(100, 4, 7); // before the start
+    const std::string image = bcfz::Frame(10, bits.Str());
+    for (const bool byRead : {false, true}) {
+        TMemoryTabStream file(image);
+        char sig[4];
+        file.Read(sig, 4);
+        TGPXStream gpx(file);
+        const std::span<const uint8_t> run = gpx.ReadAvailable();
+        EXPECT_EQ(std::string(run.begin(), run.end()), "ABC");
+        try {
+            char b;
+            byRead ? (void)gpx.Read(&b, 1) : (void)gpx.ReadAvailable();
+            ADD_FAILURE() << "no failure";
+        } catch (const ETabError& e) {
+            EXPECT_STREQ(e.what(), "Corrupted GPX data");
+        }
+    }
+}
+
 TEST(BcfzEncoder, RoundTrips) {
     std::string xml;
     while (xml.size() < 300 * 1024)
