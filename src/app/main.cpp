@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QCoreApplication>
+#include <QDialog>
 #include <QPixmap>
 
 #include <cstdio>
@@ -29,7 +30,11 @@ int main(int argc, char** argv) {
     QApplication::setApplicationName("Quiravel");
     const char* screenshot = argc == 3 && std::strcmp(argv[1], "--screenshot") == 0 ? argv[2] : nullptr;
     // The window is destroyed, and the settings written, before the application object goes.
-    TMainForm form(SettingsFiles::Standard());
+    TMainForm::THooks hooks;
+    if (screenshot)
+        // Nobody is there to answer a window.
+        hooks.RunModal = [](QDialog&) { return int(QDialog::Rejected); };
+    TMainForm form(SettingsFiles::Standard(), hooks);
     form.show();
     if (screenshot)
         return Screenshot(form, screenshot);
