@@ -7,9 +7,9 @@
 
 #include <QAbstractEventDispatcher>
 #include <QAction>
-#include <QEventLoop>
 #include <QComboBox>
 #include <QDockWidget>
+#include <QEventLoop>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPushButton>
@@ -222,6 +222,23 @@ TEST_F(MainFormTest, OpenDatabaseReplacesTheCatalogueUnlessCancelled) {
     EXPECT_EQ(Grid(*form, "ArtistsGrid")->model()->index(0, 0).data().toString(), "C");
     form.reset();
     EXPECT_EQ(SavedDatabaseName(), other);
+}
+
+TEST_F(MainFormTest, ListCommandsNeedRowsCatalogueCommandsOnlyTheCatalogue) {
+    const std::string empty = Dir / "empty.db3";
+    MakeCatalogue(empty, 3, "3");
+    const struct {
+        std::string Path;
+        bool ListCommands;
+    } cases[] = {{empty, false}, {GoodCatalogue(), true}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Path);
+        const auto form = Start(Config(c.Path));
+        ASSERT_TRUE(form->Browse.CatalogueOpen);
+        EXPECT_TRUE(form->Action("AFind")->isEnabled());
+        for (const char* name : {"AOpenTab", "AOpenTabFolder", "ASelectArtist", "ASelectAlbum", "ASelectDir"})
+            EXPECT_EQ(form->Action(name)->isEnabled(), c.ListCommands) << name;
+    }
 }
 
 TEST_F(MainFormTest, OpeningAVersion1CatalogueUpgradesItAndFillsTheLists) {
