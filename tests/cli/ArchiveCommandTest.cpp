@@ -1,37 +1,13 @@
 #include "../catalogue/OldCatalogues.h"
 #include "../output/ZipTestSupport.h"
-
-#include <fcntl.h>
-#include <sys/wait.h>
-#include <unistd.h>
+#include "CliRunner.h"
 
 namespace {
 
-struct TRun {
-    int Exit;
-    std::string Out, Err;
-};
-
-// Runs "quiravel-cli archive ARGS" in English with stdout and stderr in files (not a terminal).
-TRun Archive(const std::vector<std::string>& args) {
-    TTempDir io;
-    const std::string out = io / "out", err = io / "err";
-    const pid_t pid = fork();
-    if (pid == 0) {
-        setenv("LANGUAGE", "en", 1);
-        dup2(open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600), STDOUT_FILENO);
-        dup2(open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600), STDERR_FILENO);
-        std::vector<char*> argv = {const_cast<char*>(QV_BUILD_DIR "/quiravel-cli"),
-                                   const_cast<char*>("archive")};
-        for (const std::string& a : args)
-            argv.push_back(const_cast<char*>(a.c_str()));
-        argv.push_back(nullptr);
-        execv(argv[0], argv.data());
-        _exit(127);
-    }
-    int status = 0;
-    waitpid(pid, &status, 0);
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, FileBytes(out), FileBytes(err)};
+// Runs "quiravel-cli archive ARGS".
+TRun Archive(std::vector<std::string> args) {
+    args.insert(args.begin(), "archive");
+    return RunCliProcess(args);
 }
 
 // Two artists; the file of "Gone" does not exist.

@@ -1,47 +1,10 @@
-#include "../catalogue/CatalogueFixtures.h"
-#include "../catalogue/OldCatalogues.h"
+#include "CliRunner.h"
 
 #include <gtest/gtest.h>
 
 #include <cctype>
-#include <fcntl.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 namespace {
-
-struct TRun {
-    int Exit;
-    std::string Out, Err;
-};
-
-std::string Slurp(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-// Runs quiravel-cli in English with stdout and stderr in files (so not on a terminal).
-TRun Cli(const std::vector<std::string>& args, const std::string& cwd = "") {
-    TTempDir io;
-    const std::string out = io / "out", err = io / "err";
-    const pid_t pid = fork();
-    if (pid == 0) {
-        setenv("LANGUAGE", "en", 1);
-        dup2(open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600), STDOUT_FILENO);
-        dup2(open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600), STDERR_FILENO);
-        if (!cwd.empty() && chdir(cwd.c_str()) != 0)
-            _exit(127);
-        std::vector<char*> argv = {const_cast<char*>(QV_BUILD_DIR "/quiravel-cli")};
-        for (const std::string& a : args)
-            argv.push_back(const_cast<char*>(a.c_str()));
-        argv.push_back(nullptr);
-        execv(argv[0], argv.data());
-        _exit(127);
-    }
-    int status = 0;
-    waitpid(pid, &status, 0);
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, Slurp(out), Slurp(err)};
-}
 
 // "Finished in 0 min., N sec., " followed by tail, for any whole N.
 bool IsCompletion(const std::string& out, const std::string& tail) {
@@ -73,7 +36,7 @@ TEST(Cli, BadArgumentsExplainAndWriteNothing) {
         {{"scan", folder, "--db"}, "option \"--db\" needs a value"},
     };
     for (Case& c : cases) {
-        const TRun r = Cli(c.Args);
+        const TRun r = RunCliProcess(c.Args);
         EXPECT_EQ(r.Exit, 2) << c.Message;
         EXPECT_NE(r.Err.find(c.Message), std::string::npos) << r.Err;
         EXPECT_NE(r.Err.find("--help\" for more information."), std::string::npos) << r.Err;
@@ -81,18 +44,18 @@ TEST(Cli, BadArgumentsExplainAndWriteNothing) {
     }
     std::vector<std::string> tooMany = {"scan", "--db", db};
     tooMany.insert(tooMany.end(), many.begin(), many.end());
-    EXPECT_EQ(Cli(tooMany).Exit, 2);
+    EXPECT_EQ(RunCliProcess(tooMany).Exit, 2);
     EXPECT_FALSE(std::filesystem::exists(db));
 }
 
 TEST(Cli, HelpAndVersion) {
     const std::string version = std::string("quiravel-cli ") + QV_VERSION + "\n";
-    EXPECT_EQ(Cli({"--version"}).Out, version);
-    EXPECT_EQ(Cli({"scan", "--version"}).Out, version);
-    const TRun top = Cli({"--help"});
+    EXPECT_EQ(RunCliProcess({"--version"}).Out, version);
+    EXPECT_EQ(RunCliProcess({"scan", "--version"}).Out, version);
+    const TRun top = RunCliProcess({"--help"});
     EXPECT_EQ(top.Exit, 0);
     EXPECT_NE(top.Out.find("\n  scan "), std::string::npos) << top.Out;
-    const TRun scan = Cli({"scan", "-h"});
+    const TRun scan = RunCliProcess({"scan", "-h"});
     EXPECT_EQ(scan.Exit, 0);
     EXPECT_EQ(scan.Out.rfind("Usage: quiravel-cli scan --db FILE", 0), 0u) << scan.Out;
 }
@@ -105,7 +68,7 @@ TEST(Cli, ScanPrintsTheCompletionText) {
     WriteFile(dir / "one/d.gp5", Gp5File("D"));
     const std::string db = dir / "tabs.db3";
 
-    const TRun r = Cli({"scan", "--db", db, "--types", "gp,tef", "tabs/"}, dir.Path);
+    const TRun r = RunCliProcess({"scan", "--db", db, "--types", "gp,tef", "tabs/"}, dir.Path);
     EXPECT_EQ(r.Exit, 0) << r.Err;
     EXPECT_EQ(r.Err, "");
     EXPECT_TRUE(IsCompletion(r.Out, "2 tablatures total. There was 1 error updating database.\n")) << r.Out;
@@ -114,10 +77,10 @@ TEST(Cli, ScanPrintsTheCompletionText) {
     EXPECT_EQ(Rows(db, "SELECT filename FROM tablatures WHERE title = 'B'"),
               (TRows{{dir / "tabs/sub/b.gp5"}}));
 
-    EXPECT_TRUE(IsCompletion(Cli({"scan", "--db", db, dir / "one"}).Out, "1 tablature total.\n"));
+    EXPECT_TRUE(IsCompletion(RunCliProcess({"scan", "--db", db, dir / "one"}).Out, "1 tablature total.\n"));
 
     const std::string nowhere = dir / "missing/tabs.db3";
-    const TRun failed = Cli({"scan", "--db", nowhere, dir / "one"});
+    const TRun failed = RunCliProcess({"scan", "--db", nowhere, dir / "one"});
     EXPECT_EQ(failed.Exit, 1);
     EXPECT_EQ(failed.Err, nowhere + ": Cannot create database\n");
     EXPECT_EQ(failed.Out, "");
@@ -129,7 +92,7 @@ TEST(Cli, ScanUpgradesAnOlderCatalogueBeforeRewritingIt) {
     const std::string db = dir / "old.db3";
     MakeCatalogue(db, 1, "1", "INSERT INTO tablatures(title) VALUES('Old');");
 
-    const TRun r = Cli({"scan", "--db", db, dir / "tabs"});
+    const TRun r = RunCliProcess({"scan", "--db", db, dir / "tabs"});
     EXPECT_EQ(r.Exit, 0) << r.Err;
     EXPECT_TRUE(IsCompletion(r.Out, "1 tablature total.\n")) << r.Out;
     EXPECT_EQ(Rows(db, "SELECT title FROM tablatures"), (TRows{{"A"}}));

@@ -1,8 +1,8 @@
 #include "../catalogue/OldCatalogues.h"
+#include "CliRunner.h"
 
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
 #include <pty.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -10,36 +10,14 @@
 
 namespace {
 
-struct TRun {
-    int Exit;
-    std::string Out, Err;
-};
-
-// The argument vector of "quiravel-cli export ARGS"; it points into args.
-std::vector<char*> Argv(const std::vector<std::string>& args) {
-    std::vector<char*> argv = {const_cast<char*>(QV_BUILD_DIR "/quiravel-cli"), const_cast<char*>("export")};
-    for (const std::string& a : args)
-        argv.push_back(const_cast<char*>(a.c_str()));
-    argv.push_back(nullptr);
-    return argv;
+// "export ARGS", the words after the program's name.
+std::vector<std::string> ExportArgs(std::vector<std::string> args) {
+    args.insert(args.begin(), "export");
+    return args;
 }
 
-// Runs "quiravel-cli export ARGS" in English with stdout and stderr in files (not a terminal).
 TRun Export(const std::vector<std::string>& args) {
-    TTempDir io;
-    const std::string out = io / "out", err = io / "err";
-    const pid_t pid = fork();
-    if (pid == 0) {
-        setenv("LANGUAGE", "en", 1);
-        dup2(open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600), STDOUT_FILENO);
-        dup2(open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600), STDERR_FILENO);
-        std::vector<char*> argv = Argv(args);
-        execv(argv[0], argv.data());
-        _exit(127);
-    }
-    int status = 0;
-    waitpid(pid, &status, 0);
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, FileBytes(out), FileBytes(err)};
+    return RunCliProcess(ExportArgs(args));
 }
 
 // Rows title "t<n>", artist "a<n mod 3>", filesize n, for n from 1 to count.
@@ -144,13 +122,13 @@ TEST_F(ExportCommand, FullWorksheetWarns) {
 
 TEST_F(ExportCommand, ProgressBarOnATerminal) {
     MakeCatalogue(Dir / "mid.db3", 3, "'3'", Rows(400));
-    const std::vector<std::string> args = {"--db", Dir / "mid.db3", "--format", "html", Out};
+    const std::vector<std::string> args = ExportArgs({"--db", Dir / "mid.db3", "--format", "html", Out});
     int master = -1;
     const pid_t pid = forkpty(&master, nullptr, nullptr, nullptr);
     ASSERT_GE(pid, 0);
     if (pid == 0) {
         setenv("LANGUAGE", "en", 1);
-        std::vector<char*> argv = Argv(args);
+        std::vector<char*> argv = CliArgv(args);
         execv(argv[0], argv.data());
         _exit(127);
     }

@@ -1,38 +1,12 @@
-#include "../catalogue/OldCatalogues.h"
+#include "CliRunner.h"
 
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 namespace {
 
-struct TRun {
-    int Exit;
-    std::string Out, Err;
-};
-
-// Runs quiravel-cli in English and the C number format, with stdout and stderr in files.
+// Runs quiravel-cli in the C number format as well.
 TRun Cli(const std::vector<std::string>& args) {
-    TTempDir io;
-    const std::string out = io / "out", err = io / "err";
-    const pid_t pid = fork();
-    if (pid == 0) {
-        setenv("LANGUAGE", "en", 1);
-        setenv("LC_ALL", "C", 1);
-        dup2(open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600), STDOUT_FILENO);
-        dup2(open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600), STDERR_FILENO);
-        std::vector<char*> argv = {const_cast<char*>(QV_BUILD_DIR "/quiravel-cli")};
-        for (const std::string& a : args)
-            argv.push_back(const_cast<char*>(a.c_str()));
-        argv.push_back(nullptr);
-        execv(argv[0], argv.data());
-        _exit(127);
-    }
-    int status = 0;
-    waitpid(pid, &status, 0);
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, FileBytes(out), FileBytes(err)};
+    return RunCliProcess(args, "", {{"LC_ALL", "C"}});
 }
 
 const char* const Intro = "Intro\tO'Brien\tFirst\t1998\tW\tM\t/t/a/intro.gp5\t2048\t2010-03-05 14:07\n";
