@@ -1,5 +1,6 @@
 #include "readers/GuitarPro.h"
 #include "ByteBuilder.h"
+#include "ReaderTestSupport.h"
 #include "readers/TabFormats.h"
 
 #include <gtest/gtest.h>
@@ -154,17 +155,8 @@ TEST(GuitarPro, RefusesBrokenHeaders) {
     };
     for (const BadCase& c : cases) {
         SCOPED_TRACE(c.name);
-        TMemoryTabStream stream(c.bytes);
-        TabInfo info = DirtyInfo();
-        try {
-            ReadGPFile(stream, info);
-            ADD_FAILURE() << "no error";
-        } catch (const ETabError& e) {
-            EXPECT_STREQ(e.what(), c.message);
-        }
         // Nothing reaches the record of a file that fails.
-        EXPECT_EQ(info.Title[0], 'Z');
-        EXPECT_EQ(info.Year, 0x5A5A5A5A);
+        ExpectBrokenFile(&ReadGPFile, c.bytes, c.message);
     }
 }
 
@@ -181,10 +173,7 @@ TEST(GuitarPro, HeaderKeepsTheDiscardedSlot) {
 TEST(GuitarPro, DispatchedByExtensionWhenTheFamilyIsAccepted) {
     for (const char* ext : {".gtp", ".gp3", ".gp4", ".gp5"}) {
         SCOPED_TRACE(ext);
-        const TTabFormat* f = FindTabFormat(ext, ttGuitarPro);
-        ASSERT_NE(f, nullptr);
-        EXPECT_EQ(f->Read, &ReadGPFile);
-        EXPECT_EQ(FindTabFormat(ext, ttAll & ~ttGuitarPro), nullptr);
+        ExpectDispatched(ext, ttGuitarPro, &ReadGPFile);
     }
 }
 

@@ -1,10 +1,9 @@
 #include "readers/PowerTab.h"
 #include "ByteBuilder.h"
+#include "ReaderTestSupport.h"
 #include "readers/TabFormats.h"
 
 #include <gtest/gtest.h>
-
-#include <cstring>
 
 namespace {
 
@@ -69,12 +68,7 @@ const Good GoodFiles[] = {
 TEST(PowerTab, GoodFiles) {
     for (const Good& g : GoodFiles) {
         SCOPED_TRACE(g.name);
-        const std::string bytes = g.bytes + Tail;
-        TMemoryTabStream s(bytes);
-        TabInfo info;
-        std::memset(&info, 0x5A, sizeof info);
-        ReadPTBFile(s, info);
-        EXPECT_EQ(s.Position(), g.bytes.size());
+        const TabInfo info = ReadGoodFile(&ReadPTBFile, g.bytes, Tail);
         EXPECT_STREQ(info.Title, g.title);
         EXPECT_STREQ(info.Artist, g.artist);
         EXPECT_STREQ(info.Album, g.album);
@@ -117,25 +111,12 @@ const Broken BrokenFiles[] = {
 TEST(PowerTab, BrokenFilesFailAndLeaveTheRecordAlone) {
     for (const Broken& b : BrokenFiles) {
         SCOPED_TRACE(b.error);
-        TMemoryTabStream s(b.bytes);
-        TabInfo info, before;
-        std::memset(&info, 0x5A, sizeof info);
-        std::memcpy(&before, &info, sizeof info);
-        try {
-            ReadPTBFile(s, info);
-            ADD_FAILURE() << "no error";
-        } catch (const ETabError& e) {
-            EXPECT_STREQ(e.what(), b.error);
-        }
-        EXPECT_EQ(std::memcmp(&info, &before, sizeof info), 0);
+        ExpectBrokenFile(&ReadPTBFile, b.bytes, b.error);
     }
 }
 
 TEST(PowerTab, DispatchedByExtensionAndFlag) {
-    const TTabFormat* f = FindTabFormat(".ptb", ttPowerTab);
-    ASSERT_NE(f, nullptr);
-    EXPECT_EQ(f->Read, &ReadPTBFile);
-    EXPECT_EQ(FindTabFormat(".ptb", ttAll & ~ttPowerTab), nullptr);
+    ExpectDispatched(".ptb", ttPowerTab, &ReadPTBFile);
 }
 
 } // namespace

@@ -1,10 +1,9 @@
 #include "readers/TablEdit.h"
 #include "ByteBuilder.h"
+#include "ReaderTestSupport.h"
 #include "readers/TabFormats.h"
 
 #include <gtest/gtest.h>
-
-#include <cstring>
 
 namespace {
 
@@ -26,12 +25,7 @@ TEST(TablEdit, GoodFiles) {
     for (const Good& g : GoodFiles) {
         SCOPED_TRACE(g.name);
         // The bytes after the artist's NUL are never read.
-        const std::string bytes = g.bytes + "\x01\x02";
-        TMemoryTabStream s(bytes);
-        TabInfo info;
-        std::memset(&info, 0x5A, sizeof info);
-        ReadTEFFile(s, info);
-        EXPECT_EQ(s.Position(), g.bytes.size());
+        const TabInfo info = ReadGoodFile(&ReadTEFFile, g.bytes, "\x01\x02");
         EXPECT_EQ(info.Title, g.title);
         EXPECT_EQ(info.Artist, g.artist);
         EXPECT_STREQ(info.Album, "");
@@ -61,25 +55,12 @@ const Broken BrokenFiles[] = {
 TEST(TablEdit, BrokenFilesFailAndLeaveTheRecordAlone) {
     for (const Broken& b : BrokenFiles) {
         SCOPED_TRACE(b.name);
-        TMemoryTabStream s(b.bytes);
-        TabInfo info, before;
-        std::memset(&info, 0x5A, sizeof info);
-        std::memcpy(&before, &info, sizeof info);
-        try {
-            ReadTEFFile(s, info);
-            ADD_FAILURE() << "no error";
-        } catch (const ETabError& e) {
-            EXPECT_STREQ(e.what(), b.error);
-        }
-        EXPECT_EQ(std::memcmp(&info, &before, sizeof info), 0);
+        ExpectBrokenFile(&ReadTEFFile, b.bytes, b.error);
     }
 }
 
 TEST(TablEdit, DispatchedByExtensionAndFlag) {
-    const TTabFormat* f = FindTabFormat(".tef", ttTablEdit);
-    ASSERT_NE(f, nullptr);
-    EXPECT_EQ(f->Read, &ReadTEFFile);
-    EXPECT_EQ(FindTabFormat(".tef", ttAll & ~ttTablEdit), nullptr);
+    ExpectDispatched(".tef", ttTablEdit, &ReadTEFFile);
 }
 
 } // namespace

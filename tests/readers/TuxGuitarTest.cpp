@@ -1,10 +1,10 @@
 #include "readers/TuxGuitar.h"
 #include "ByteBuilder.h"
+#include "ReaderTestSupport.h"
 #include "readers/TabFormats.h"
 
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <initializer_list>
 
 namespace {
@@ -60,12 +60,7 @@ const Good GoodFiles[] = {
 TEST(TuxGuitar, GoodFilesGiveLittleEndianUtf16) {
     for (const Good& g : GoodFiles) {
         SCOPED_TRACE(g.name);
-        const std::string bytes = g.bytes + "\x7F\x7F";
-        TMemoryTabStream s(bytes);
-        TabInfo info;
-        std::memset(&info, 0x5A, sizeof info);
-        ReadTGFile(s, info);
-        EXPECT_EQ(s.Position(), g.bytes.size());
+        const TabInfo info = ReadGoodFile(&ReadTGFile, g.bytes, "\x7F\x7F");
         EXPECT_EQ(info.Encoding, teUtf16);
         EXPECT_EQ(FieldText(info.Title), g.title);
         EXPECT_EQ(FieldText(info.Artist), g.artist);
@@ -105,25 +100,12 @@ const Broken BrokenFiles[] = {
 TEST(TuxGuitar, BrokenFilesFailAndLeaveTheRecordAlone) {
     for (const Broken& b : BrokenFiles) {
         SCOPED_TRACE(b.error);
-        TMemoryTabStream s(b.bytes);
-        TabInfo info, before;
-        std::memset(&info, 0x5A, sizeof info);
-        std::memcpy(&before, &info, sizeof info);
-        try {
-            ReadTGFile(s, info);
-            ADD_FAILURE() << "no error";
-        } catch (const ETabError& e) {
-            EXPECT_STREQ(e.what(), b.error);
-        }
-        EXPECT_EQ(std::memcmp(&info, &before, sizeof info), 0);
+        ExpectBrokenFile(&ReadTGFile, b.bytes, b.error);
     }
 }
 
 TEST(TuxGuitar, DispatchedByExtensionAndFlag) {
-    const TTabFormat* f = FindTabFormat(".tg", ttTuxGuitar);
-    ASSERT_NE(f, nullptr);
-    EXPECT_EQ(f->Read, &ReadTGFile);
-    EXPECT_EQ(FindTabFormat(".tg", ttAll & ~ttTuxGuitar), nullptr);
+    ExpectDispatched(".tg", ttTuxGuitar, &ReadTGFile);
 }
 
 } // namespace
