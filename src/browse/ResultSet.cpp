@@ -46,19 +46,6 @@ template class TPodBuffer<uint64_t>;
 
 namespace {
 
-// Holds the connection's (recursive) mutex over several calls, so that a failure's message is the
-// one of this statement and the rows of a batch are read without taking the mutex per value.
-class TDbLock {
-public:
-    explicit TDbLock(sqlite3* db) : Mutex(db ? sqlite3_db_mutex(db) : nullptr) { sqlite3_mutex_enter(Mutex); }
-    ~TDbLock() { sqlite3_mutex_leave(Mutex); }
-    TDbLock(const TDbLock&) = delete;
-    TDbLock& operator=(const TDbLock&) = delete;
-
-private:
-    sqlite3_mutex* Mutex;
-};
-
 // Rows read per hold of the connection's mutex: short enough that another thread sharing the
 // connection waits microseconds, long enough that locking costs nothing per row.
 constexpr int kRowsPerLock = 64;
@@ -146,7 +133,9 @@ std::shared_ptr<const TResultSet> ReadAll(TSqlStatement& statement) {
     try {
         TResultSetBuilder builder(stmt);
         for (int rc = SQLITE_ROW; rc == SQLITE_ROW;) {
-            TDbLock lock(db);
+            // Held over the batch, so that a failure's message is the one of this statement and
+            // the rows are read without taking the mutex per value.
+            TSqlMutexLock lock(db);
             for (int n = 0; n < kRowsPerLock && (rc = sqlite3_step(stmt)) == SQLITE_ROW; ++n)
                 builder.AddRow();
             if (rc != SQLITE_ROW && rc != SQLITE_DONE)
@@ -164,7 +153,7 @@ std::shared_ptr<const TResultSet> RunQuery(TSqlConnection& db, std::string_view 
     TSqlStatement statement;
     std::string error;
     {
-        TDbLock lock(db.Handle());
+        TSqlMutexLock lock(db.Handle());
         if (!statement.Prepare(db, sql))
             error = db.LastError();
     }

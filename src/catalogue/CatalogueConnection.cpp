@@ -7,18 +7,6 @@
 
 namespace {
 
-// Holds the connection's (recursive) mutex across a call and the reading of its message.
-class TLockedCall {
-public:
-    explicit TLockedCall(sqlite3* db) : Mutex(sqlite3_db_mutex(db)) { sqlite3_mutex_enter(Mutex); }
-    ~TLockedCall() { sqlite3_mutex_leave(Mutex); }
-    TLockedCall(const TLockedCall&) = delete;
-    TLockedCall& operator=(const TLockedCall&) = delete;
-
-private:
-    sqlite3_mutex* Mutex;
-};
-
 void OpenOrThrow(TSqlConnection& db, const std::string& file, int flags) {
     if (!db.Open(file, flags))
         ThrowDatabaseError(db.LastError());
@@ -62,7 +50,7 @@ TSqlStatement TCatalogueConnection::Prepare(std::string_view sql) {
     TSqlStatement statement;
     std::string message;
     {
-        TLockedCall lock(Db.Handle());
+        TSqlMutexLock lock(Db.Handle());
         if (statement.Prepare(Db, sql))
             return statement;
         message = Db.LastError();
@@ -75,7 +63,7 @@ bool TCatalogueConnection::Step(TSqlStatement& statement) {
         throw EDatabaseError(Tr("Database not loaded"));
     std::string message;
     {
-        TLockedCall lock(Db.Handle());
+        TSqlMutexLock lock(Db.Handle());
         const int rc = statement.Step();
         if (rc == SQLITE_ROW || rc == SQLITE_DONE)
             return rc == SQLITE_ROW;

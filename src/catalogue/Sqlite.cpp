@@ -1,22 +1,5 @@
 #include "catalogue/Sqlite.h"
 
-namespace {
-
-// Holds the connection's mutex across a call and the reading of its message, so that another
-// thread sharing the connection cannot replace the message in between (the mutex is recursive).
-class TDbLock {
-public:
-    explicit TDbLock(sqlite3* db) : Mutex(db ? sqlite3_db_mutex(db) : nullptr) { sqlite3_mutex_enter(Mutex); }
-    ~TDbLock() { sqlite3_mutex_leave(Mutex); }
-    TDbLock(const TDbLock&) = delete;
-    TDbLock& operator=(const TDbLock&) = delete;
-
-private:
-    sqlite3_mutex* Mutex;
-};
-
-} // namespace
-
 bool TSqlConnection::Open(const std::string& path, int flags) {
     Db.reset();
     Error.clear();
@@ -50,7 +33,7 @@ bool TSqlConnection::Exec(const char* sql) {
         Error = "not open";
         return false;
     }
-    TDbLock lock(Db.get());
+    TSqlMutexLock lock(Db.get());
     char* message = nullptr;
     const int rc = sqlite3_exec(Db.get(), sql, nullptr, nullptr, &message);
     if (rc != SQLITE_OK)
@@ -60,7 +43,7 @@ bool TSqlConnection::Exec(const char* sql) {
 }
 
 void TSqlConnection::NoteError() {
-    TDbLock lock(Db.get());
+    TSqlMutexLock lock(Db.get());
     Error = Db ? sqlite3_errmsg(Db.get()) : "not open";
 }
 
@@ -71,7 +54,7 @@ bool TSqlStatement::Prepare(TSqlConnection& db, std::string_view sql) {
         db.NoteError("not open");
         return false;
     }
-    TDbLock lock(db.Handle());
+    TSqlMutexLock lock(db.Handle());
     sqlite3_stmt* raw = nullptr;
     const int rc = sqlite3_prepare_v2(db.Handle(), sql.data(), static_cast<int>(sql.size()), &raw, nullptr);
     Stmt.reset(raw);
@@ -112,7 +95,7 @@ void TSqlStatement::BindNull(int index) {
 int TSqlStatement::Step() {
     if (!Stmt)
         return SQLITE_MISUSE;
-    TDbLock lock(Db->Handle());
+    TSqlMutexLock lock(Db->Handle());
     const int rc = sqlite3_step(Stmt.get());
     if (rc != SQLITE_ROW && rc != SQLITE_DONE)
         Db->NoteError();

@@ -23,6 +23,21 @@ struct TSqliteFinalizer {
 using TSqliteHandle = std::unique_ptr<sqlite3, TSqliteCloser>;
 using TSqliteStatementHandle = std::unique_ptr<sqlite3_stmt, TSqliteFinalizer>;
 
+// Holds a connection's mutex for a scope (nothing for a null handle). The mutex is recursive, so
+// a holder may call into TSqlConnection, whose calls take it again.
+class TSqlMutexLock {
+public:
+    explicit TSqlMutexLock(sqlite3* db) : Mutex(db ? sqlite3_db_mutex(db) : nullptr) {
+        sqlite3_mutex_enter(Mutex);
+    }
+    ~TSqlMutexLock() { sqlite3_mutex_leave(Mutex); }
+    TSqlMutexLock(const TSqlMutexLock&) = delete;
+    TSqlMutexLock& operator=(const TSqlMutexLock&) = delete;
+
+private:
+    sqlite3_mutex* Mutex;
+};
+
 class TSqlConnection {
 public:
     TSqlConnection() = default;
