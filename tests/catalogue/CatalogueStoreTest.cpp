@@ -1,12 +1,12 @@
 #include "catalogue/CatalogueStore.h"
 #include "CatalogueFixtures.h"
+#include "LocalTime.h"
 #include "readers/TabRead.h"
 #include "settings/Translate.h"
 
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <ctime>
 
 namespace {
 
@@ -30,15 +30,7 @@ void SetUtf16(char* field, const std::u16string& text) {
 }
 
 uint32_t LocalDos(int year, int month, int day, int hour, int minute, int second) {
-    struct tm t {};
-    t.tm_year = year - 1900;
-    t.tm_mon = month - 1;
-    t.tm_mday = day;
-    t.tm_hour = hour;
-    t.tm_min = minute;
-    t.tm_sec = second;
-    t.tm_isdst = -1;
-    return PackDosDateTime(mktime(&t));
+    return PackDosDateTime(LocalTime(year, month, day, hour, minute, second));
 }
 
 // Writes records into a new catalogue the way a scan does and returns the file.

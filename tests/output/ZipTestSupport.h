@@ -3,6 +3,8 @@
 // Helpers of the Zip tests: a scratch folder, files with a chosen mode and time, and an archive
 // read back entry by entry through the unzip API.
 
+#include "LocalTime.h"
+
 #include <minizip/unzip.h>
 
 #include <cstdlib>
@@ -53,19 +55,6 @@ inline std::string ReadFile(const std::string& path) {
     std::ostringstream text;
     text << in.rdbuf();
     return text.str();
-}
-
-// A local time given as its parts.
-inline time_t LocalTime(int year, int month, int day, int hour, int minute, int second) {
-    struct tm t {};
-    t.tm_year = year - 1900;
-    t.tm_mon = month - 1;
-    t.tm_mday = day;
-    t.tm_hour = hour;
-    t.tm_min = minute;
-    t.tm_sec = second;
-    t.tm_isdst = -1;
-    return mktime(&t);
 }
 
 struct TZipEntryRead {
