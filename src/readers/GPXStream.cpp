@@ -3,20 +3,11 @@
 #include "readers/TabRead.h"
 
 #include <algorithm>
-#include <array>
 #include <cstring>
+#include <endian.h>
 #include <utility>
 
 namespace {
-
-// Each byte with its bits in the opposite order.
-constexpr auto ReversedBytes = [] {
-    std::array<uint8_t, 256> table{};
-    for (unsigned b = 0; b < 256; ++b)
-        for (unsigned i = 0; i < 8; ++i)
-            table[b] |= static_cast<uint8_t>(((b >> i) & 1u) << (7 - i));
-    return table;
-}();
 
 uint32_t ReadExpectedSize(TTabStream& source) {
     uint32_t size;
@@ -34,17 +25,18 @@ constexpr size_t AheadRun = 512;
 
 } // namespace
 
-uint32_t TBitReader::ReadBitsReversed(unsigned n) {
-    const uint32_t v = ReadBits(n);
-    if (n == 0)
-        return 0;
-    const uint32_t reversed = (uint32_t{ReversedBytes[v & 0xFF]} << 24) |
-                              (uint32_t{ReversedBytes[(v >> 8) & 0xFF]} << 16) |
-                              (uint32_t{ReversedBytes[(v >> 16) & 0xFF]} << 8) | ReversedBytes[v >> 24];
-    return reversed >> (32 - n);
-}
-
 void TBitReader::Fill(unsigned n) {
+    if (BufEnd - BufPos >= 8) {
+        // One load for as many whole bytes as fit. The bits it leaves below Count are those of
+        // the next bytes, which loading them later sets again to the same values.
+        uint64_t word;
+        std::memcpy(&word, Buffer + BufPos, sizeof word);
+        Bits |= be64toh(word) >> Count;
+        const unsigned taken = (63 - Count) / 8;
+        BufPos += taken;
+        Count += 8 * taken;
+        return;
+    }
     while (Count <= 56) {
         // The source is asked for more only while the bits are still short of n.
         if (BufPos == BufEnd && (Count >= n || !Refill()))

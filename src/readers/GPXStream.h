@@ -3,6 +3,7 @@
 #include "readers/TabInfo.h"
 #include "readers/TabStream.h"
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <exception>
@@ -32,18 +33,36 @@ public:
         return value;
     }
     // n bits (n <= 32), the first one read becoming bit 0.
-    uint32_t ReadBitsReversed(unsigned n);
+    uint32_t ReadBitsReversed(unsigned n) {
+        const uint32_t v = ReadBits(n);
+        if (n == 0)
+            return 0;
+        const uint32_t reversed = (uint32_t{ReversedBytes[v & 0xFF]} << 24) |
+                                  (uint32_t{ReversedBytes[(v >> 8) & 0xFF]} << 16) |
+                                  (uint32_t{ReversedBytes[(v >> 16) & 0xFF]} << 8) | ReversedBytes[v >> 24];
+        return reversed >> (32 - n);
+    }
     // True when the source has no unread byte; bits left in the current byte do not count.
     bool AtEnd() { return Count < 8 && BufPos == BufEnd && !Refill(); }
 
 private:
+    // Each byte with its bits in the opposite order.
+    static constexpr std::array<uint8_t, 256> ReversedBytes = [] {
+        std::array<uint8_t, 256> table{};
+        for (unsigned b = 0; b < 256; ++b)
+            for (unsigned i = 0; i < 8; ++i)
+                table[b] |= static_cast<uint8_t>(((b >> i) & 1u) << (7 - i));
+        return table;
+    }();
+
     // Loads whole bytes until at least n bits wait; raises ETabError when the source ends first.
     void Fill(unsigned n);
     bool Refill();
 
     static constexpr size_t BufferSize = 4096;
     TTabStream& Source;
-    // The waiting bits, the next one in bit 63; Count of them are valid, the rest are zero.
+    // The waiting bits, the next one in bit 63; Count of them are valid, the rest are zero or
+    // the bits of the bytes that follow.
     uint64_t Bits = 0;
     unsigned Count = 0;
     size_t BufPos = 0;
