@@ -7,6 +7,7 @@
 #include <QMainWindow>
 
 #include <array>
+#include <exception>
 #include <functional>
 #include <memory>
 #include <span>
@@ -158,7 +159,7 @@ private:
     void ToggleVisible(QWidget* widget);
     void RunNewDatabase();
     int RunModal(QDialog& dialog);
-    void ReportUnexpectedError(const QString& message);
+    void ReportUnexpectedError(const std::exception& failure);
 
     // Lists.
     void ConnectLists();

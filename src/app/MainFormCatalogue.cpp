@@ -82,6 +82,7 @@ void TMainForm::DeactivateLists() {
         model->SetResultSet(nullptr);
 }
 
+// Failures other than the catalogue's own reach the application's unexpected-error report.
 void TMainForm::OpenCatalogue(std::string path) {
     try {
         LoadCatalogue(path);
@@ -102,8 +103,6 @@ void TMainForm::OpenCatalogue(std::string path) {
         default:
             break;
         }
-    } catch (const std::exception& e) {
-        ReportUnexpectedError(QString::fromUtf8(e.what()));
     }
 }
 

@@ -1,5 +1,6 @@
 #include "app/MainForm.h"
 
+#include "app/ExceptionDlg.h"
 #include "app/ListModel.h"
 #include "app/QtText.h"
 #include "browse/QueryThreads.h"
@@ -13,13 +14,15 @@
 #include <QGuiApplication>
 #include <QLabel>
 #include <QMenu>
-#include <QMessageBox>
 #include <QScreen>
 #include <QShowEvent>
 #include <QStatusBar>
 #include <QTableView>
 
+#include <cstdlib>
+#include <cxxabi.h>
 #include <exception>
+#include <typeinfo>
 
 namespace {
 
@@ -84,7 +87,7 @@ void TMainForm::FormDestroy() {
     try {
         WriteSettings(Files, Settings, Engines, this);
     } catch (const std::exception& e) {
-        ReportUnexpectedError(QString::fromUtf8(e.what()));
+        ReportUnexpectedError(e);
     }
 }
 
@@ -186,7 +189,13 @@ int TMainForm::RunModal(QDialog& dialog) {
     return Hooks.RunModal ? Hooks.RunModal(dialog) : dialog.exec();
 }
 
-void TMainForm::ReportUnexpectedError(const QString& message) {
-    QMessageBox box(QMessageBox::Critical, QTr("Unexpected error"), message, QMessageBox::Ok, this);
-    RunModal(box);
+// For failures outside any event, where the application object cannot catch them.
+void TMainForm::ReportUnexpectedError(const std::exception& failure) {
+    TExceptionDlg report(this);
+    int status = 0;
+    std::unique_ptr<char, decltype(&std::free)> type(
+        abi::__cxa_demangle(typeid(failure).name(), nullptr, nullptr, &status), &std::free);
+    report.SetReport(ExceptionReport(failure.what(), type ? type.get() : typeid(failure).name(),
+                                     metaObject()->className()));
+    RunModal(report);
 }

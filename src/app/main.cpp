@@ -1,4 +1,5 @@
 #include "app/MainForm.h"
+#include "app/QuiravelApplication.h"
 
 #include <QApplication>
 #include <QCoreApplication>
@@ -26,7 +27,7 @@ int Screenshot(TMainForm& form, const char* file) {
 } // namespace
 
 int main(int argc, char** argv) {
-    QApplication app(argc, argv);
+    TQuiravelApplication app(argc, argv);
     QApplication::setApplicationName("Quiravel");
     const char* screenshot = argc == 3 && std::strcmp(argv[1], "--screenshot") == 0 ? argv[2] : nullptr;
     // The window is destroyed, and the settings written, before the application object goes.

@@ -2,6 +2,7 @@
 #include "../catalogue/OldCatalogues.h"
 #include "GuiTestSupport.h"
 #include "app/CannotOpenDlg.h"
+#include "app/ExceptionDlg.h"
 #include "settings/IniFile.h"
 #include "settings/Translate.h"
 
@@ -162,6 +163,20 @@ TEST_F(MainFormTest, AWindowNeverShownLeavesTheSettingsFileAlone) {
     WriteFile(ConfigPath, Config("/somewhere/tabs.db3"));
     { TMainForm form(SettingsFiles{ConfigPath, Dir / "default.ini"}, Hooks); }
     EXPECT_EQ(FileBytes(ConfigPath), Config("/somewhere/tabs.db3"));
+}
+
+TEST_F(MainFormTest, SettingsThatCannotBeWrittenAreReported) {
+    QString report;
+    Hooks.RunModal = [&](QDialog& dialog) {
+        if (auto* exception = qobject_cast<TExceptionDlg*>(&dialog))
+            report = exception->Report();
+        return 0;
+    };
+    // A file where the settings folder should be.
+    WriteFile(Dir / "settings", "");
+    ConfigPath = Dir / "settings/config.ini";
+    Start().reset();
+    EXPECT_TRUE(report.contains(QString::fromStdString(ConfigPath))) << report.toStdString();
 }
 
 TEST_F(MainFormTest, ACatalogueThatCannotBeOpenedOffersTheWaysOn) {
