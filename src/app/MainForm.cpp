@@ -53,8 +53,12 @@ QMenu* TMainForm::NewMenu(QWidget* parent, const char* name) {
 void TMainForm::CreateMenus() {
     menuBar()->setObjectName("MenuBar");
     DatabaseMenu = NewMenu(menuBar(), "DatabaseMenu");
+    DatabaseMenu->addAction(Action("AUpdateDB"));
+    DatabaseMenu->addSeparator();
+    DatabaseMenu->addAction(Action("ANewDB"));
     DatabaseMenu->addAction(Action("AOpenDB"));
     DatabaseMenu->addSeparator();
+    DatabaseMenu->addAction(Action("ADBProps"));
     DatabaseMenu->addAction(Action("AExit"));
     SearchMenu = NewMenu(menuBar(), "SearchMenu");
     SearchMenu->addAction(Action("AFind"));
@@ -66,12 +70,14 @@ void TMainForm::CreateMenus() {
                              "AViewMenuBar", "AViewStatusBar"})
         ViewMenu->addAction(Action(name));
     HelpMenu = NewMenu(menuBar(), "HelpMenu");
+    HelpMenu->addAction(Action("AHelpAbout"));
     for (QMenu* menu : {DatabaseMenu, SearchMenu, TablaturesMenu, ViewMenu, HelpMenu})
         menuBar()->addMenu(menu);
 }
 
 void TMainForm::CreateToolbars() {
     MainToolbar = NewToolbar(this, "MainToolbar");
+    MainToolbar->addAction(Action("AUpdateDB"));
     addToolBar(Qt::TopToolBarArea, MainToolbar);
     CreateSearchToolbar();
 

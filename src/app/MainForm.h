@@ -25,7 +25,12 @@ class QTableView;
 class QToolBar;
 class QToolButton;
 class TListModel;
+class TNewDBForm;
 class TQThreadManager;
+class TScanDoneWnd;
+class TScanForm;
+class TUpdateForm;
+struct TScanRequest;
 
 // When a command of the main window is enabled, decided each time the application is idle.
 enum class TEnabling {
@@ -91,7 +96,8 @@ public:
     void UpdateActions();
 
     // Opens the catalogue at path, or throws EDatabaseError; the window has then no catalogue.
-    void LoadCatalogue(const std::string& path);
+    // loadingText: the status text while it loads, "Loading database..." when empty.
+    void LoadCatalogue(const std::string& path, const QString& loadingText = {});
     // LoadCatalogue, offering the Cannot Open Database window when it fails.
     void OpenCatalogue(std::string path);
 
@@ -159,6 +165,14 @@ private:
     void ToggleVisible(QWidget* widget);
     void RunNewDatabase();
     int RunModal(QDialog& dialog);
+    // Update and New Database.
+    void ConnectUpdateActions();
+    void AUpdateDBExecute();
+    void ANewDBExecute();
+    void ADBPropsExecute();
+    void AHelpAboutExecute();
+    void ScanIntoCatalogue(const TScanRequest& request, const QString& loadingText);
+    void ShowScanErrors();
     void ReportUnexpectedError(const std::exception& failure);
 
     // Lists.
@@ -205,6 +219,11 @@ private:
     QMenu* HelpMenu = nullptr;
     QMenu* TabPopupMenu = nullptr;
     QMenu* ColumnsPopupMenu = nullptr;
+    // Made at the first use and kept: the New Database window keeps its folders and ticks.
+    TUpdateForm* UpdateForm = nullptr;
+    TNewDBForm* NewDBForm = nullptr;
+    TScanForm* ScanForm = nullptr;
+    TScanDoneWnd* ScanDoneWnd = nullptr;
 
     // Artists, albums, tablatures: the query workers, from the first showing until shutdown.
     std::unique_ptr<TQThreadManager> ArtistsThread;

@@ -19,11 +19,17 @@ namespace {
 
 using enum TEnabling;
 
-// Commands of other windows (update, export, archive, print, web search, settings, help) are
+// Commands of other windows (export, archive, print, web search, settings, help) are
 // added with those windows.
 const TCommand Commands[] = {
+    {"AUpdateDB", QT_TR_NOOP("&Update"), QT_TR_NOOP("Update|Update database"), "Ctrl+U", Always,
+     "view-refresh", false},
+    {"ANewDB", QT_TR_NOOP("&New Database"), QT_TR_NOOP("New Database|Create new database"), "Ctrl+N", Always,
+     "document-new", false},
     {"AOpenDB", QT_TR_NOOP("&Open Database..."), QT_TR_NOOP("Open Database|Open another database"), "Ctrl+O",
      Always, "document-open", false},
+    {"ADBProps", QT_TR_NOOP("&Properties"), QT_TR_NOOP("Properties|Show database properties"), "", Catalogue,
+     "document-properties", false},
     {"AExit", QT_TR_NOOP("&Exit"), QT_TR_NOOP("Exit|Exit Quiravel"), "", Always, "system-log-out", false},
     {"AFind", QT_TR_NOOP("&Find"), QT_TR_NOOP("Find|Start search"), "", Catalogue, "edit-find", false},
     {"ARealTimeSearch", QT_TR_NOOP("Search while typing"),
@@ -69,6 +75,8 @@ const TCommand Commands[] = {
      nullptr, true},
     {"AColumnFileDate", QT_TR_NOOP("File Date"), QT_TR_NOOP("File Date|Toggle File Date column"), "", Owner,
      nullptr, true},
+    {"AHelpAbout", QT_TR_NOOP("&About..."), QT_TR_NOOP("About|About Quiravel..."), "", Always, nullptr,
+     false},
     {"AFolderModeOFF", QT_TR_NOOP("Folder contents (click to switch off)"), "", "", Always, "folder", false},
     {"ASearchModeOFF", QT_TR_NOOP("Search results (click to switch off)"), "", "", Always, "system-search",
      false},
@@ -174,6 +182,7 @@ void TMainForm::UpdateActions() {
 void TMainForm::ConnectActions() {
     connect(Action("AOpenDB"), &QAction::triggered, this, &TMainForm::AOpenDBExecute);
     connect(Action("AExit"), &QAction::triggered, this, &TMainForm::AExitExecute);
+    ConnectUpdateActions();
     connect(Action("ARealTimeSearch"), &QAction::toggled, this,
             [this](bool on) { Settings.Search.RealTimeSearch = on; });
     const std::pair<const char*, QWidget*> views[] = {

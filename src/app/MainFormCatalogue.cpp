@@ -44,8 +44,8 @@ bool FileMissing(const std::string& path) {
 
 } // namespace
 
-void TMainForm::LoadCatalogue(const std::string& path) {
-    SetStatusText(QTr("Loading database..."));
+void TMainForm::LoadCatalogue(const std::string& path, const QString& loadingText) {
+    SetStatusText(loadingText.isEmpty() ? QTr("Loading database...") : loadingText);
     WaitForQueryThreads();
     TWaitCursor wait;
     Browse.CatalogueOpen = false;

@@ -3,6 +3,7 @@
 #include "GuiTestSupport.h"
 #include "app/CannotOpenDlg.h"
 #include "app/ExceptionDlg.h"
+#include "app/NewDBForm.h"
 #include "settings/IniFile.h"
 #include "settings/Translate.h"
 
@@ -38,9 +39,15 @@ protected:
     void SetUp() override { SetLocaleFolder(QV_BUILD_DIR "/locale"); }
 
     // Writes config.ini when given and shows the window; the opening at start has run on return.
+    // Without a catalogue the start offers New Database, which is cancelled and counted.
     std::unique_ptr<TMainForm> Start(const std::string& config = "") {
         if (!config.empty())
             WriteFile(ConfigPath, config);
+        if (config.find("DatabaseName=") == std::string::npos)
+            WhenModal<TNewDBForm>([this](TNewDBForm& form) {
+                ++NewDatabaseOffers;
+                form.reject();
+            });
         auto form = std::make_unique<TMainForm>(SettingsFiles{ConfigPath, Dir / "default.ini"}, Hooks);
         form->show();
         RunUntilIdle();
@@ -65,6 +72,7 @@ protected:
     TTempDir Dir;
     std::string ConfigPath = Dir / "config.ini";
     TMainForm::THooks Hooks;
+    int NewDatabaseOffers = 0;
 };
 
 QTableView* Grid(const TMainForm& form, const char* name) {
@@ -83,7 +91,11 @@ TEST(MainFormCommands, EachCommandHasItsNameCaptionHintPartsAndShortcut) {
         const char* StatusTip;
         const char* Shortcut;
     } rows[] = {
+        {"AUpdateDB", "&Update", "Update", "Update database", "Ctrl+U"},
+        {"ANewDB", "&New Database", "New Database", "Create new database", "Ctrl+N"},
         {"AOpenDB", "&Open Database...", "Open Database", "Open another database", "Ctrl+O"},
+        {"ADBProps", "&Properties", "Properties", "Show database properties", ""},
+        {"AHelpAbout", "&About...", "About", "About Quiravel...", ""},
         {"AExit", "&Exit", "Exit", "Exit Quiravel", ""},
         {"AFind", "&Find", "Find", "Start search", ""},
         {"ARealTimeSearch", "Search while typing", "Search while typing", "Show search results while typing",
@@ -145,9 +157,12 @@ TEST_F(MainFormTest, AFirstStartWithoutCatalogueRunsWithout) {
     Hooks.RunModal = [&](QDialog&) { return ++dialogs, 0; };
     const auto form = Start(Lang);
     EXPECT_EQ(dialogs, 0);
+    EXPECT_EQ(NewDatabaseOffers, 1);
     EXPECT_FALSE(form->Browse.CatalogueOpen);
     EXPECT_EQ(form->StatusText(), "Database not loaded");
     EXPECT_FALSE(form->Action("AFind")->isEnabled());
+    EXPECT_FALSE(form->Action("ADBProps")->isEnabled());
+    EXPECT_TRUE(form->Action("AUpdateDB")->isEnabled());
     EXPECT_FALSE(form->Action("AOpenTab")->isEnabled());
     EXPECT_TRUE(form->Action("AOpenDB")->isEnabled());
     EXPECT_EQ(Child<QComboBox>(*form, "SearchComboBox")->currentText(), "All");
@@ -251,6 +266,7 @@ TEST_F(MainFormTest, ListCommandsNeedRowsCatalogueCommandsOnlyTheCatalogue) {
         const auto form = Start(Config(c.Path));
         ASSERT_TRUE(form->Browse.CatalogueOpen);
         EXPECT_TRUE(form->Action("AFind")->isEnabled());
+        EXPECT_TRUE(form->Action("ADBProps")->isEnabled());
         for (const char* name : {"AOpenTab", "AOpenTabFolder", "ASelectArtist", "ASelectAlbum", "ASelectDir"})
             EXPECT_EQ(form->Action(name)->isEnabled(), c.ListCommands) << name;
     }
