@@ -1,7 +1,9 @@
 #include "../catalogue/OldCatalogues.h"
 #include "GuiTestSupport.h"
+#include "app/AboutBox.h"
 #include "app/CannotOpenDlg.h"
 #include "app/ErrorForm.h"
+#include "app/InfoForm.h"
 #include "app/MainForm.h"
 #include "app/NewDBForm.h"
 #include "app/ScanDoneWnd.h"
@@ -108,6 +110,23 @@ TEST_F(MainFormUpdateTest, NewDatabaseAndUpdateScanAndRefillTheLists) {
     EXPECT_EQ(Rows(*form, "SongsGrid"), 3);
     EXPECT_EQ(Rows(*form, "ArtistsGrid"), 3);
     EXPECT_EQ(form->StatusText(), "");
+
+    // Properties describes the catalogue just updated; About needs none.
+    QString described;
+    WhenModal<TInfoForm>([&](TInfoForm& info) {
+        described = Child<QLineEdit>(info, "EFileName")->text();
+        info.reject();
+    });
+    form->UpdateActions();
+    form->Action("ADBProps")->trigger();
+    EXPECT_EQ(described, QString::fromStdString(created));
+    bool about = false;
+    WhenModal<TAboutBox>([&](TAboutBox& box) {
+        about = true;
+        box.reject();
+    });
+    form->Action("AHelpAbout")->trigger();
+    EXPECT_TRUE(about);
     notice->close();
     form.reset();
     EXPECT_EQ(SavedDatabaseName(), created);
