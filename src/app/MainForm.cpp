@@ -2,6 +2,7 @@
 
 #include "app/ListModel.h"
 #include "app/QtText.h"
+#include "browse/SongsGrid.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -62,6 +63,7 @@ void TMainForm::CreateMenus() {
     DatabaseMenu->addAction(Action("AExit"));
     SearchMenu = NewMenu(menuBar(), "SearchMenu");
     SearchMenu->addAction(Action("AFind"));
+    SearchMenu->addAction(Action("ASQLQuery"));
     SearchMenu->addSeparator();
     SearchMenu->addAction(Action("ARealTimeSearch"));
     TablaturesMenu = NewMenu(menuBar(), "TablaturesMenu");
@@ -183,7 +185,7 @@ void TMainForm::CreateSongsArea() {
     GridToolbar->addAction(Action("AGridFull"));
     layout->addWidget(GridToolbar);
 
-    SongsGrid = new QTableView(area);
+    SongsGrid = new TSongsGridView(area);
     SongsModel = new TListModel(SongsGrid);
     SongsGrid->setModel(SongsModel);
     SetUpList(SongsGrid, "SongsGrid");

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "browse/QueryComposer.h"
+#include "browse/SongsStatus.h"
 #include "catalogue/CatalogueConnection.h"
 #include "settings/Settings.h"
 
@@ -12,6 +13,7 @@
 #include <memory>
 #include <span>
 #include <string>
+#include <vector>
 
 class QAction;
 class QComboBox;
@@ -27,6 +29,9 @@ class QToolButton;
 class TListModel;
 class TNewDBForm;
 class TQThreadManager;
+class TGridPropertyStore;
+class TSQLForm;
+class TSongsGridView;
 class TScanDoneWnd;
 class TScanForm;
 class TUpdateForm;
@@ -184,6 +189,18 @@ private:
     void DeactivateLists();
     std::array<TQThreadManager*, 3> Managers() const;
 
+    // The tablature list's presentation and the SQL window.
+    void ConnectSongsGrid();
+    void ReadGridOptions();
+    void ApplyGridOptions();
+    void WriteGridOptions();
+    void SetSQLMode(bool on);
+    void SetFullGridMode(bool full);
+    void ApplyColumnChecks();
+    void RepaintSideLists();
+    void UpdateSongsStatus(TSongsEvent event, const QString& hint = {});
+    void ASQLQueryExecute();
+
     // Window behaviour.
     bool HandleTabKey();
     void ShowHint(const QString& statusTip);
@@ -206,7 +223,7 @@ private:
     QDockWidget* AlbumsPanel = nullptr;
     QTableView* ArtistsGrid = nullptr;
     QTableView* AlbumsGrid = nullptr;
-    QTableView* SongsGrid = nullptr;
+    TSongsGridView* SongsGrid = nullptr;
     QToolButton* ArtistsSortButton = nullptr;
     QToolButton* AlbumsSortButton = nullptr;
     TListModel* ArtistsModel = nullptr;
@@ -229,4 +246,10 @@ private:
     std::unique_ptr<TQThreadManager> ArtistsThread;
     std::unique_ptr<TQThreadManager> AlbumsThread;
     std::unique_ptr<TQThreadManager> SongsThread;
+
+    // The settings file's sections of window parts; the printing options that share the list's.
+    std::unique_ptr<TGridPropertyStore> GridStore;
+    std::vector<std::string> PrintLines;
+    // Created at the first SQL query and kept, so its text stays for the run.
+    TSQLForm* SQLForm = nullptr;
 };

@@ -32,6 +32,8 @@ const TCommand Commands[] = {
      "document-properties", false},
     {"AExit", QT_TR_NOOP("&Exit"), QT_TR_NOOP("Exit|Exit Quiravel"), "", Always, "system-log-out", false},
     {"AFind", QT_TR_NOOP("&Find"), QT_TR_NOOP("Find|Start search"), "", Catalogue, "edit-find", false},
+    {"ASQLQuery", QT_TR_NOOP("&SQL Query..."), QT_TR_NOOP("SQL Query|Execute SQL query"), "", Catalogue,
+     "text-x-script", false},
     {"ARealTimeSearch", QT_TR_NOOP("Search while typing"),
      QT_TR_NOOP("Search while typing|Show search results while typing"), "", Always, nullptr, true},
     {"AOpenTab", QT_TR_NOOP("Open"), QT_TR_NOOP("Open|Open selected tablature"), "", GridRows, nullptr,
@@ -158,7 +160,7 @@ void TMainForm::TranslateForm() {
 
 void TMainForm::UpdateActions() {
     const bool gridOpen = SongsModel->ResultSet() != nullptr;
-    const bool gridRows = SongsModel->rowCount() > 0;
+    const auto gridRows = static_cast<size_t>(SongsModel->rowCount());
     for (const TCommand& command : Commands) {
         QAction* action = Action(command.Name);
         switch (command.Enabling) {
@@ -167,10 +169,8 @@ void TMainForm::UpdateActions() {
             break;
         case GridRows:
             // A list not yet filled keeps the state it had.
-            if (!Browse.CatalogueOpen)
-                action->setEnabled(false);
-            else if (gridOpen)
-                action->setEnabled(gridRows);
+            if (const std::optional<bool> on = SongsCommandsEnabled(Browse.CatalogueOpen, gridOpen, gridRows))
+                action->setEnabled(*on);
             break;
         case Always:
         case Owner:

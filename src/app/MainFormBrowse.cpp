@@ -3,6 +3,8 @@
 #include "app/ListModel.h"
 #include "app/QtText.h"
 #include "browse/QueryThreads.h"
+#include "browse/SQLForm.h"
+#include "browse/SongsGrid.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -52,7 +54,7 @@ BrowseInput TMainForm::ComposerInput() const {
     BrowseInput in;
     in.ArtistsSortDirection = Settings.Main.ArtistsSortDirection;
     in.AlbumsSortDirection = Settings.Main.AlbumsSortDirection;
-    in.SortColumns = {{"title", false}};
+    in.SortColumns = SongsGrid->SortColumns();
     in.AllArtists = Browse.AllArtists;
     in.AllAlbums = Browse.AllAlbums;
     in.Artist = CurrentValue(ArtistsGrid);
@@ -101,6 +103,15 @@ void TMainForm::RequeryAlbums() {
 void TMainForm::RequerySongs() {
     if (!Browse.CatalogueOpen)
         return;
+    // The user's query runs again as typed, in place so that its errors reach the caller.
+    if (Browse.SQLMode && SQLForm) {
+        const std::string sql = SQLForm->QueryText();
+        if (SongsThread)
+            SongsThread->RefillInPlace(sql);
+        else
+            SongsModel->SetResultSet(RunQuery(Connection, sql));
+        return;
+    }
     const BrowseInput in = ComposerInput();
     if (Browse.FolderMode)
         return Refill(SongsList, FolderSQL(in));
@@ -129,7 +140,7 @@ void TMainForm::WaitForQueryThreads() {
 }
 
 void TMainForm::ArtistsDataChanged() {
-    Browse.SQLMode = false;
+    SetSQLMode(false);
     Browse.FolderMode = false;
     Browse.AllAlbums = true;
     RequeryAlbums();
@@ -137,7 +148,7 @@ void TMainForm::ArtistsDataChanged() {
 }
 
 void TMainForm::AlbumsDataChanged() {
-    Browse.SQLMode = false;
+    SetSQLMode(false);
     Browse.FolderMode = false;
     RequerySongs();
     UpdateInfoLabel();
@@ -149,6 +160,8 @@ QString TMainForm::TabCountText() const {
 }
 
 void TMainForm::UpdateInfoLabel() {
+    // The side lists draw their current row by the flags that may have changed with the label.
+    RepaintSideLists();
     QAction* modeOff[] = {Action("AFolderModeOFF"), Action("ASQLModeOFF"), Action("ASearchModeOFF")};
     if (!Browse.CatalogueOpen) {
         AlbumsPanel->setWindowTitle(QTr("Albums"));

@@ -4,6 +4,7 @@
 #include "app/ListModel.h"
 #include "app/QtText.h"
 #include "browse/QueryThreads.h"
+#include "browse/SongsGrid.h"
 
 #include <QAbstractEventDispatcher>
 #include <QAction>
@@ -54,6 +55,7 @@ void TMainForm::FormCreate() {
     CreatePopupMenus();
     ConnectActions();
     ConnectLists();
+    ConnectSongsGrid();
     // Tab and the bars' visibility are seen before anyone else handles them.
     qApp->installEventFilter(this);
     // Enabling follows the state each time the application has nothing else to do.
@@ -70,7 +72,7 @@ TMainForm::~TMainForm() {
     qApp->removeEventFilter(this);
     FormDestroy();
     // The lists outlive this part of the window; nothing they signal from here on reaches it.
-    for (const QTableView* grid : {ArtistsGrid, AlbumsGrid, SongsGrid}) {
+    for (const QTableView* grid : {ArtistsGrid, AlbumsGrid, static_cast<QTableView*>(SongsGrid)}) {
         grid->model()->disconnect(this);
         grid->selectionModel()->disconnect(this);
     }
@@ -85,6 +87,7 @@ void TMainForm::FormDestroy() {
     Settings.Main.SelectionMode = Action("ASelectionMode")->isChecked();
     Settings.Search.SearchComboBox = SearchComboBox->currentIndex();
     try {
+        WriteGridOptions();
         WriteSettings(Files, Settings, Engines, this);
     } catch (const std::exception& e) {
         ReportUnexpectedError(e);
@@ -101,7 +104,9 @@ void TMainForm::showEvent(QShowEvent* event) {
 
 void TMainForm::FormShow() {
     FillSearchComboBox();
+    ReadGridOptions();
     ReadSettings(Files, Settings, Engines, this);
+    ApplyGridOptions();
     Action("ASelectionMode")->setChecked(Settings.Main.SelectionMode);
     SearchComboBox->setCurrentIndex(Settings.Search.SearchComboBox);
     SetLargeIcons(Settings.Main.LargeIcons);
@@ -135,6 +140,8 @@ void TMainForm::FormClose() {
     QApplication::setOverrideCursor(Qt::WaitCursor);
     FreeQueryManagers();
     QApplication::restoreOverrideCursor();
+    if (FirstShowDone)
+        WriteGridOptions();
 }
 
 void TMainForm::CreateQueryManagers() {

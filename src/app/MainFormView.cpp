@@ -1,6 +1,7 @@
 #include "app/MainForm.h"
 
 #include "app/ListModel.h"
+#include "browse/SongsGrid.h"
 
 #include <QAction>
 #include <QApplication>
@@ -24,6 +25,12 @@ bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
             return HandleTabKey();
         break;
     }
+    case QEvent::FocusIn:
+    case QEvent::FocusOut:
+        if (watched == SongsGrid)
+            UpdateSongsStatus(event->type() == QEvent::FocusIn ? TSongsEvent::FocusIn
+                                                               : TSongsEvent::FocusOut);
+        break;
     case QEvent::ShowToParent:
     case QEvent::HideToParent:
         // The view command's check mark follows its bar or panel, however it was shown or hidden.
@@ -65,10 +72,5 @@ bool TMainForm::event(QEvent* event) {
 }
 
 void TMainForm::ShowHint(const QString& statusTip) {
-    if (!statusTip.isEmpty())
-        SetStatusText(statusTip);
-    else if (Browse.CatalogueOpen)
-        SetStatusText(TabCountText());
-    else
-        SetStatusText(QString());
+    UpdateSongsStatus(TSongsEvent::HintChanged, statusTip);
 }
