@@ -9,6 +9,7 @@
 #include <QAction>
 #include <QEventLoop>
 #include <QHeaderView>
+#include <QItemSelectionModel>
 #include <QLabel>
 #include <QMessageBox>
 #include <QPlainTextEdit>
@@ -61,8 +62,8 @@ protected:
         const std::string path = Dir / "list.db3";
         MakeCatalogue(path, 3, "3",
                       "INSERT INTO tablatures(title, artist, album, year, filename, filesize) VALUES"
-                      "('T1', 'B', 'X', 1999, '/t/1.gp5', 1), ('T2', 'A', 'Y', 2004, '/t/2.gp5', 2),"
-                      "('T3', 'C', 'Y', 2010, '/t/3.gp5', 3);");
+                      "('T1', 'B', 'X', 1999, '/t/1.gp5', 1024), ('T2', 'A', 'Y', 2004, '/t/2.gp5', 2048),"
+                      "('T3', 'C', 'Y', 2010, '/t/3.gp5', 3072);");
         return path;
     }
 
@@ -156,6 +157,21 @@ TEST_F(MainFormListTest, SqlQueryFillsTheListAndAFailedOneFallsBackToTheBrowseRo
     form->WaitForQueryThreads();
     EXPECT_FALSE(form->Browse.SQLMode);
     EXPECT_EQ(Column(*form, "title"), browseRows);
+}
+
+// The status bar follows the list's focus, current row and marks.
+TEST_F(MainFormListTest, StatusBarNamesTheCurrentTablatureOrTheMarkedOnesWhileTheListHasFocus) {
+    const auto form = Start(std::string(Lang) + "[Main]\nDatabaseName=" + Catalogue() + "\n");
+    QApplication::setActiveWindow(form.get());
+    TSongsGridView* grid = Songs(*form);
+    grid->setFocus();
+    grid->setCurrentIndex(grid->model()->index(1, ColumnIndex(*form, "title")));
+    EXPECT_EQ(form->StatusText(), "/t/2.gp5 - 2 KB");
+    grid->selectionModel()->select(grid->model()->index(2, 0),
+                                   QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    EXPECT_EQ(form->StatusText(), "2 tablatures selected");
+    Child<QWidget>(*form, "SearchEditBox")->setFocus();
+    EXPECT_EQ(form->StatusText(), "3 tablatures");
 }
 
 TEST_F(MainFormListTest, AHeadingClickResortsTheList) {
