@@ -1,13 +1,8 @@
-#include "../catalogue/OldCatalogues.h"
-#include "GuiTestSupport.h"
-#include "app/MainForm.h"
+#include "MainFormTestSupport.h"
 #include "browse/SQLForm.h"
 #include "browse/SongsGrid.h"
-#include "settings/Translate.h"
 
-#include <QAbstractEventDispatcher>
 #include <QAction>
-#include <QEventLoop>
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QLabel>
@@ -18,20 +13,10 @@
 
 namespace {
 
-const char* const Lang = "[Lang]\nLanguage=en\n";
-
-void RunUntilIdle() {
-    QCoreApplication::processEvents();
-    QEventLoop loop;
-    QObject::connect(QAbstractEventDispatcher::instance(), &QAbstractEventDispatcher::aboutToBlock, &loop,
-                     &QEventLoop::quit);
-    loop.exec();
-}
-
-class MainFormListTest : public testing::Test {
+class MainFormListTest : public TMainFormFixture {
 protected:
     void SetUp() override {
-        SetLocaleFolder(QV_BUILD_DIR "/locale");
+        TMainFormFixture::SetUp();
         // The SQL window gets the query typed; an error box is read and closed.
         Hooks.RunModal = [this](QDialog& dialog) {
             if (auto* sql = qobject_cast<TSQLForm*>(&dialog)) {
@@ -48,11 +33,7 @@ protected:
     }
 
     std::unique_ptr<TMainForm> Start(const std::string& config = "") {
-        if (!config.empty())
-            WriteFile(ConfigPath, config);
-        auto form = std::make_unique<TMainForm>(SettingsFiles{ConfigPath, Dir / "default.ini"}, Hooks);
-        form->show();
-        RunUntilIdle();
+        auto form = Show(config);
         form->WaitForQueryThreads();
         return form;
     }
@@ -73,9 +54,6 @@ protected:
         form.WaitForQueryThreads();
     }
 
-    TTempDir Dir;
-    std::string ConfigPath = Dir / "config.ini";
-    TMainForm::THooks Hooks;
     QString Query;
     std::vector<QString> Errors;
 };
@@ -109,7 +87,7 @@ QString InfoLine(const TMainForm& form) {
 
 TEST_F(MainFormListTest, SqlQueryFillsTheListAndAFailedOneFallsBackToTheBrowseRows) {
     const std::string db = Catalogue();
-    const auto form = Start(std::string(Lang) + "[Main]\nDatabaseName=" + db + "\n");
+    const auto form = Start(Config(db));
     ASSERT_TRUE(form->Browse.CatalogueOpen);
     EXPECT_TRUE(form->Action("ASQLQuery")->isEnabled());
     const std::vector<std::string> browseRows{"T1", "T2", "T3"};
@@ -161,7 +139,7 @@ TEST_F(MainFormListTest, SqlQueryFillsTheListAndAFailedOneFallsBackToTheBrowseRo
 
 // The status bar follows the list's focus, current row and marks.
 TEST_F(MainFormListTest, StatusBarNamesTheCurrentTablatureOrTheMarkedOnesWhileTheListHasFocus) {
-    const auto form = Start(std::string(Lang) + "[Main]\nDatabaseName=" + Catalogue() + "\n");
+    const auto form = Start(Config(Catalogue()));
     QApplication::setActiveWindow(form.get());
     TSongsGridView* grid = Songs(*form);
     grid->setFocus();
@@ -175,7 +153,7 @@ TEST_F(MainFormListTest, StatusBarNamesTheCurrentTablatureOrTheMarkedOnesWhileTh
 }
 
 TEST_F(MainFormListTest, AHeadingClickResortsTheList) {
-    const auto form = Start(std::string(Lang) + "[Main]\nDatabaseName=" + Catalogue() + "\n");
+    const auto form = Start(Config(Catalogue()));
     TSongsGridView* grid = Songs(*form);
     QHeaderView* header = grid->horizontalHeader();
     const auto click = [&](const char* field, Qt::KeyboardModifiers modifiers = {}) {
@@ -198,7 +176,7 @@ TEST_F(MainFormListTest, AHeadingClickResortsTheList) {
 }
 
 TEST_F(MainFormListTest, ViewsSwitchAndTheLayoutComesBackAtTheNextStart) {
-    const std::string config = std::string(Lang) + "[Main]\nDatabaseName=" + Catalogue() + "\n";
+    const std::string config = Config(Catalogue());
     {
         const auto form = Start(config);
         TSongsGridView* grid = Songs(*form);

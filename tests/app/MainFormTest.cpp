@@ -1,17 +1,11 @@
-#include "app/MainForm.h"
-#include "../catalogue/OldCatalogues.h"
-#include "GuiTestSupport.h"
+#include "MainFormTestSupport.h"
 #include "app/CannotOpenDlg.h"
 #include "app/ExceptionDlg.h"
 #include "app/NewDBForm.h"
-#include "settings/IniFile.h"
-#include "settings/Translate.h"
 
-#include <QAbstractEventDispatcher>
 #include <QAction>
 #include <QComboBox>
 #include <QDockWidget>
-#include <QEventLoop>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPushButton>
@@ -22,42 +16,17 @@
 
 namespace {
 
-const char* const Lang = "[Lang]\nLanguage=en\n";
-
-// Serves the pending events, then lets the event loop come to the point where it would wait: the
-// moment the window sets the commands' enabling.
-void RunUntilIdle() {
-    QCoreApplication::processEvents();
-    QEventLoop loop;
-    QObject::connect(QAbstractEventDispatcher::instance(), &QAbstractEventDispatcher::aboutToBlock, &loop,
-                     &QEventLoop::quit);
-    loop.exec();
-}
-
-class MainFormTest : public testing::Test {
+class MainFormTest : public TMainFormFixture {
 protected:
-    void SetUp() override { SetLocaleFolder(QV_BUILD_DIR "/locale"); }
-
     // Writes config.ini when given and shows the window; the opening at start has run on return.
     // Without a catalogue the start offers New Database, which is cancelled and counted.
     std::unique_ptr<TMainForm> Start(const std::string& config = "") {
-        if (!config.empty())
-            WriteFile(ConfigPath, config);
         if (config.find("DatabaseName=") == std::string::npos)
             WhenModal<TNewDBForm>([this](TNewDBForm& form) {
                 ++NewDatabaseOffers;
                 form.reject();
             });
-        auto form = std::make_unique<TMainForm>(SettingsFiles{ConfigPath, Dir / "default.ini"}, Hooks);
-        form->show();
-        RunUntilIdle();
-        return form;
-    }
-    static std::string Config(const std::string& db) {
-        return std::string(Lang) + "[Main]\nDatabaseName=" + db + "\n";
-    }
-    std::string SavedDatabaseName() const {
-        return TIniFile(ConfigPath).Document().ReadString("Main", "DatabaseName", "?");
+        return Show(config);
     }
 
     // A current catalogue of two tablatures by two artists.
@@ -69,9 +38,6 @@ protected:
         return path;
     }
 
-    TTempDir Dir;
-    std::string ConfigPath = Dir / "config.ini";
-    TMainForm::THooks Hooks;
     int NewDatabaseOffers = 0;
 };
 

@@ -1,15 +1,11 @@
-#include "../catalogue/OldCatalogues.h"
-#include "GuiTestSupport.h"
+#include "MainFormTestSupport.h"
 #include "app/AboutBox.h"
 #include "app/CannotOpenDlg.h"
 #include "app/ErrorForm.h"
 #include "app/InfoForm.h"
-#include "app/MainForm.h"
 #include "app/NewDBForm.h"
 #include "app/ScanDoneWnd.h"
 #include "app/UpdateForm.h"
-#include "settings/IniFile.h"
-#include "settings/Translate.h"
 
 #include <QAction>
 #include <QLabel>
@@ -21,10 +17,10 @@
 
 namespace {
 
-class MainFormUpdateTest : public testing::Test {
+class MainFormUpdateTest : public TMainFormFixture {
 protected:
     void SetUp() override {
-        SetLocaleFolder(QV_BUILD_DIR "/locale");
+        TMainFormFixture::SetUp();
         WriteFile(Tabs + "/a.gp5", Gp5File("T1", "A"));
         WriteFile(Tabs + "/b.gp5", Gp5File("T2", "B"));
         WriteFile(Tabs + "/broken.gp5", "not a tablature");
@@ -32,14 +28,11 @@ protected:
 
     // Shows the window over config.ini naming db; the opening at start has run on return.
     std::unique_ptr<TMainForm> Start(const std::string& db) {
-        WriteFile(ConfigPath, "[Lang]\nLanguage=en\n[Main]\nDatabaseName=" + db + "\n");
+        WriteFile(ConfigPath, Config(db));
         auto form = std::make_unique<TMainForm>(SettingsFiles{ConfigPath, Dir / "default.ini"}, Hooks);
         form->show();
         QCoreApplication::processEvents();
         return form;
-    }
-    std::string SavedDatabaseName() const {
-        return TIniFile(ConfigPath).Document().ReadString("Main", "DatabaseName", "?");
     }
     // Answers the next New Database window with the folder of tabs and the catalogue path.
     void WhenNewDatabase(const std::string& path) {
@@ -54,10 +47,7 @@ protected:
         return Child<QTableView>(form, grid)->model()->rowCount();
     }
 
-    TTempDir Dir;
-    std::string ConfigPath = Dir / "config.ini";
     std::string Tabs = Dir / "tabs";
-    TMainForm::THooks Hooks;
     int NewDatabaseShown = 0;
 };
 
