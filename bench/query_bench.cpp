@@ -1,6 +1,7 @@
 // Times the list queries on generated catalogues, reading every row into memory as the lists do.
 // Usage: bench_query [--keep-heap] [rows...] (default 100000 1000000). Prints the medians of each query.
 
+#include "BenchSupport.h"
 #include "browse/QueryComposer.h"
 
 #include <malloc.h>
@@ -63,24 +64,7 @@ const char* const kWords[] = {
     "garden", "secret", "island", "empty", "alone",   "forever", "tonight", "echo",   "wolf",   "raven"};
 const char* const kExtensions[] = {"gp3", "gp4", "gp5", "gpx", "ptb", "tg", "tef", "gtp"};
 
-class Generator {
-public:
-    explicit Generator(uint64_t seed) : Rng(seed) {}
-    int Between(int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(Rng); }
-    bool Chance(double p) { return std::bernoulli_distribution(p)(Rng); }
-    std::string Words(int lo, int hi) {
-        std::string text;
-        for (int n = Between(lo, hi); n > 0; --n) {
-            std::string word = kWords[Between(0, static_cast<int>(std::size(kWords)) - 1)];
-            word[0] = static_cast<char>(word[0] - 'a' + 'A');
-            text += (text.empty() ? "" : " ") + word;
-        }
-        return text;
-    }
-
-private:
-    std::mt19937_64 Rng;
-};
+using Generator = bench::TWordGenerator<std::mt19937_64>;
 
 const char* kInsert = "INSERT INTO tablatures(title, artist, album, year, words, music, filename, filesize, "
                       "filedate) VALUES(?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9);";
@@ -114,7 +98,7 @@ void Insert(sqlite3_stmt* insert, const Song& s) {
 std::string Fill(sqlite3* db, int rows, std::string& someArtist) {
     Exec(db, "BEGIN TRANSACTION;");
     Stmt insert = Prepare(db, kInsert);
-    Generator gen(20240601);
+    Generator gen(kWords, 20240601);
     std::string folder;
     for (int done = 0, artistNo = 0; done < rows; ++artistNo) {
         const std::string artist = gen.Words(1, 3) + (artistNo % 7 == 0 ? " Band" : "");

@@ -1,6 +1,7 @@
 // Times reading the whole tablature list into a result set on generated catalogues, and what the
 // result costs in memory. Usage: bench_resultset [rows...] (default 100000 1000000).
 
+#include "BenchSupport.h"
 #include "browse/ResultSet.h"
 #include "catalogue/CatalogueStore.h"
 #include "catalogue/Sqlite.h"
@@ -34,22 +35,7 @@ const char* const kExtensions[] = {"gp3", "gp4", "gp5", "gpx", "ptb", "tg", "tef
     std::exit(1);
 }
 
-class TGenerator {
-public:
-    int Between(int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(Rng); }
-    std::string Words(int lo, int hi) {
-        std::string text;
-        for (int n = Between(lo, hi); n > 0; --n) {
-            std::string word = kWords[Between(0, static_cast<int>(std::size(kWords)) - 1)];
-            word[0] = static_cast<char>(word[0] - 'a' + 'A');
-            text += (text.empty() ? "" : " ") + word;
-        }
-        return text;
-    }
-
-private:
-    std::mt19937 Rng{20240601};
-};
+using TGenerator = bench::TWordGenerator<std::mt19937>;
 
 // Artists with a few albums of several songs each, filed as <root>/<letter>/<artist>/<album>/.
 void Fill(TSqlConnection& db, int rows) {
@@ -59,7 +45,7 @@ void Fill(TSqlConnection& db, int rows) {
     if (!insert.Prepare(db, "INSERT INTO tablatures(title, artist, album, year, words, music, filename, "
                             "filesize, filedate) VALUES(?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9);"))
         Fail("insert", db.LastError());
-    TGenerator gen;
+    TGenerator gen(kWords, 20240601);
     for (int done = 0; done < rows;) {
         const std::string artist = gen.Words(1, 3);
         for (int albums = gen.Between(1, 6); albums > 0 && done < rows; --albums) {

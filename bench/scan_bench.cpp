@@ -5,9 +5,10 @@
 // (c) the same scan into the catalogue (b) left. Prints the median of each, files per second,
 // the ratios b/a and c/a, and the peak memory of the scanning process.
 
+#include "BenchSupport.h"
+
 #include <algorithm>
 #include <cctype>
-#include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -15,7 +16,6 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <filesystem>
-#include <spawn.h>
 #include <string>
 #include <string_view>
 #include <sys/resource.h>
@@ -24,12 +24,12 @@
 #include <unistd.h>
 #include <vector>
 
-extern char** environ;
-
 namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
 
 namespace {
+
+using bench::Median;
 
 struct Options {
     std::string Tree;
@@ -109,37 +109,20 @@ struct RunResult {
     long PeakKiB = 0;
 };
 
-// Runs argv[0] with output into logPath and returns its wall time, CPU time and peak RSS. The
+// Runs args[0] with output into logPath and returns its wall time, CPU time and peak RSS. The
 // peak is ru_maxrss of this one child; a forked child starts as a copy of this small process, and
 // the peak is a maximum, so it is the scanner's own.
 RunResult RunChild(const std::vector<std::string>& args, const std::string& logPath) {
-    std::vector<char*> argv;
-    for (const std::string& a : args)
-        argv.push_back(const_cast<char*>(a.c_str()));
-    argv.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, logPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    posix_spawn_file_actions_adddup2(&actions, 1, 2);
-    const auto start = Clock::now();
-    pid_t pid;
-    const int err = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    if (err != 0) {
-        std::fprintf(stderr, "Cannot run %s: %s\n", argv[0], std::strerror(err));
-        std::exit(1);
-    }
-    int status = 0;
-    rusage usage{};
-    while (::wait4(pid, &status, 0, &usage) < 0 && errno == EINTR) {
-    }
+    const bench::TChildRun run = bench::SpawnAndWait(args, "", logPath);
+    const rusage& usage = run.Usage;
+    const int status = run.Status;
     RunResult r;
-    r.Seconds = std::chrono::duration<double>(Clock::now() - start).count();
+    r.Seconds = run.Seconds;
     r.CpuSeconds = static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
                    static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
     r.PeakKiB = usage.ru_maxrss;
     if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
-        std::fprintf(stderr, "%s failed (status %d); its output:\n", argv[0], status);
+        std::fprintf(stderr, "%s failed (status %d); its output:\n", args[0].c_str(), status);
         if (FILE* f = std::fopen(logPath.c_str(), "r")) {
             char line[4096];
             while (std::fgets(line, sizeof line, f))
@@ -149,11 +132,6 @@ RunResult RunChild(const std::vector<std::string>& args, const std::string& logP
         std::exit(1);
     }
     return r;
-}
-
-double Median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
 }
 
 int Usage() {

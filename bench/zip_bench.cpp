@@ -7,8 +7,9 @@
 //
 // bench_zip --archive LIST OUT is the child: it archives the paths of LIST, one a line.
 
+#include "BenchSupport.h"
+
 #include <algorithm>
-#include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -16,7 +17,6 @@
 #include <fcntl.h>
 #include <filesystem>
 #include <fstream>
-#include <spawn.h>
 #include <string>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -24,12 +24,11 @@
 
 #include "output/ZipArchive.h"
 
-extern char** environ;
-
 namespace fs = std::filesystem;
-using Clock = std::chrono::steady_clock;
 
 namespace {
+
+using bench::Median;
 
 struct Options {
     long Files = 10000;
@@ -81,35 +80,16 @@ int ArchiveList(const char* list, const char* out) {
 
 // Runs argv with stdin from input (when given) and stdout, stderr into log; exits on failure.
 RunResult RunChild(const std::vector<std::string>& args, const std::string& input, const std::string& log) {
-    std::vector<char*> argv;
-    for (const std::string& a : args)
-        argv.push_back(const_cast<char*>(a.c_str()));
-    argv.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    if (!input.empty())
-        posix_spawn_file_actions_addopen(&actions, 0, input.c_str(), O_RDONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, 1, log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    posix_spawn_file_actions_adddup2(&actions, 1, 2);
-    const auto start = Clock::now();
-    pid_t pid = 0;
-    const int err = posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    if (err != 0) {
-        std::fprintf(stderr, "Cannot run %s: %s\n", argv[0], std::strerror(err));
-        std::exit(1);
-    }
-    int status = 0;
-    while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
-    }
+    const bench::TChildRun run = bench::SpawnAndWait(args, input, log);
+    const int status = run.Status;
     RunResult r;
-    r.Seconds = std::chrono::duration<double>(Clock::now() - start).count();
+    r.Seconds = run.Seconds;
     std::ifstream printed(log);
     long added = 0;
     if (!(printed >> added >> r.PeakKiB))
         r.PeakKiB = 0; // not our archiver: no figure
     if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
-        std::fprintf(stderr, "%s failed (status %d); see %s\n", argv[0], status, log.c_str());
+        std::fprintf(stderr, "%s failed (status %d); see %s\n", args[0].c_str(), status, log.c_str());
         std::exit(1);
     }
     return r;
@@ -135,11 +115,6 @@ uintmax_t WriteList(const std::vector<fs::path>& files, size_t limit, const std:
         }
     }
     return bytes;
-}
-
-double Median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
 }
 
 bool ParseArgs(int argc, char** argv, Options& o) {
