@@ -100,10 +100,10 @@ QStringList ExceptionReport(const std::string& message, const std::string& typeN
         QSysInfo::prettyProductName() + " (" + QSysInfo::kernelType() + " " + QSysInfo::kernelVersion() + ")";
     return {
         Q(Tr(message)),
-        Line("Error type:", Q(typeName)),
-        Line("Occured in:", Q(senderClass)),
-        Line("Program version:", QV_VERSION),
-        Line("Operating system:", system),
+        Line(QT_TR_NOOP("Error type:"), Q(typeName)),
+        Line(QT_TR_NOOP("Occured in:"), Q(senderClass)),
+        Line(QT_TR_NOOP("Program version:"), QV_VERSION),
+        Line(QT_TR_NOOP("Operating system:"), system),
     };
 }
 

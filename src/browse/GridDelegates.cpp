@@ -61,7 +61,7 @@ TSongsCellDelegate::TCellLook TSongsCellDelegate::Look(const QStyleOptionViewIte
     TCellLook look{index.row() % 2 == 0 ? OddRow : EvenRow, TextColor, {}};
     if (SqlMode || !IsTitleColumn(index) || !index.data().toString().isEmpty())
         return look;
-    look.Placeholder = Translated("<untitled>");
+    look.Placeholder = Translated(QT_TR_NOOP("<untitled>"));
     look.Text = PlaceholderGrey;
     if (option.state & QStyle::State_Selected && HasFocus(option))
         look.Background = option.palette.color(QPalette::Active, QPalette::Highlight);
@@ -104,7 +104,7 @@ QString TSideListDelegate::DisplayText(const QString& value, bool* placeholder) 
         *placeholder = value.isEmpty();
     if (!value.isEmpty())
         return value;
-    return Translated(Kind == Artists ? "<unknown artist>" : "<unknown album>");
+    return Translated(Kind == Artists ? QT_TR_NOOP("<unknown artist>") : QT_TR_NOOP("<unknown album>"));
 }
 
 std::pair<QColor, QColor> TSideListDelegate::Colors(const QStyleOptionViewItem& option,

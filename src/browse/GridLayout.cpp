@@ -2,6 +2,8 @@
 
 #include "settings/LayoutStore.h"
 
+#include <QtGlobal>
+
 #include <algorithm>
 #include <charconv>
 #include <cstdio>
@@ -17,9 +19,11 @@ struct TFieldInfo {
 };
 
 constexpr TFieldInfo Fields[] = {
-    {"title", "Title", 200, false},       {"artist", "Artist", 150, false}, {"album", "Album", 130, false},
-    {"year", "Year", 30, false},          {"music", "Music", 100, false},   {"words", "Words", 100, false},
-    {"filename", "File Name", 400, true}, {"filesize", "Size", 45, true},   {"filedate", "Date", 95, true},
+    {"title", QT_TR_NOOP("Title"), 200, false},       {"artist", QT_TR_NOOP("Artist"), 150, false},
+    {"album", QT_TR_NOOP("Album"), 130, false},       {"year", QT_TR_NOOP("Year"), 30, false},
+    {"music", QT_TR_NOOP("Music"), 100, false},       {"words", QT_TR_NOOP("Words"), 100, false},
+    {"filename", QT_TR_NOOP("File Name"), 400, true}, {"filesize", QT_TR_NOOP("Size"), 45, true},
+    {"filedate", QT_TR_NOOP("Date"), 95, true},
 };
 
 constexpr const char* ColumnPrefix = "Column:";
