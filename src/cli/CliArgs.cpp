@@ -51,11 +51,11 @@ std::string FillText(const std::string& format, std::initializer_list<std::strin
     auto next = values.begin();
     for (size_t i = 0; i < format.size(); ++i) {
         const char c = format[i];
-        const char spec = i + 1 < format.size() ? format[i + 1] : '\0';
-        if (c == '%' && spec == '%') {
+        const char conversion = i + 1 < format.size() ? format[i + 1] : '\0';
+        if (c == '%' && conversion == '%') {
             out += '%';
             ++i;
-        } else if (c == '%' && (spec == 's' || spec == 'd') && next != values.end()) {
+        } else if (c == '%' && (conversion == 's' || conversion == 'd') && next != values.end()) {
             out += *next++;
             ++i;
         } else {
