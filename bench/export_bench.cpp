@@ -16,6 +16,7 @@
 #include <unistd.h>
 #include <vector>
 
+#include "BenchSupport.h"
 #include "browse/QueryComposer.h"
 #include "catalogue/CatalogueConnection.h"
 #include "catalogue/CatalogueStore.h"
@@ -69,11 +70,6 @@ bool BuildCatalogue(const std::string& path, long long rows) {
     }
     insert.Finalize();
     return db.Exec("COMMIT;");
-}
-
-double Median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
 }
 
 double CopyFile(const std::string& from, const std::string& to) {
@@ -135,7 +131,7 @@ bool BenchAccess(TCatalogueConnection& db, const std::string& query, const fs::p
         }
         copyTimes.push_back(CopyFile(out, (dir / "copy").string()));
     }
-    const double e = Median(exportTimes), c = Median(copyTimes);
+    const double e = bench::Median(exportTimes), c = bench::Median(copyTimes);
     std::printf("%-6s %8lld %12llu %10.3f %10.4f %8.1f   peak RSS +%ld KiB\n", "mdb",
                 static_cast<long long>(result.Written), static_cast<unsigned long long>(fs::file_size(out)),
                 e, c, e / c, PeakKiB() - peakBefore);
@@ -154,7 +150,8 @@ bool BenchAccess(TCatalogueConnection& db, const std::string& query, const fs::p
         memoryTimes.push_back(std::chrono::duration<double>(Clock::now() - start).count());
     }
     std::printf("%-6s %8lld %12s %10.3f %10s %8.1f   (rows from memory: the writer alone)\n", "mdb",
-                static_cast<long long>(rows.size()), "", Median(memoryTimes), "", Median(memoryTimes) / c);
+                static_cast<long long>(rows.size()), "", bench::Median(memoryTimes), "",
+                bench::Median(memoryTimes) / c);
     return true;
 }
 
@@ -187,7 +184,7 @@ int main(int argc, char** argv) {
         }
         readTimes.push_back(std::chrono::duration<double>(Clock::now() - start).count());
     }
-    std::printf("reading the sorted list alone: %.3f s\n", Median(readTimes));
+    std::printf("reading the sorted list alone: %.3f s\n", bench::Median(readTimes));
     std::printf("%-6s %8s %12s %10s %10s %8s\n", "format", "rows", "bytes", "export s", "copy s", "ratio");
 
     if (!BenchAccess(db, query, dir, reps))
@@ -212,7 +209,7 @@ int main(int argc, char** argv) {
             }
             copyTimes.push_back(CopyFile(out, (dir / "copy").string()));
         }
-        const double e = Median(exportTimes), c = Median(copyTimes);
+        const double e = bench::Median(exportTimes), c = bench::Median(copyTimes);
         std::printf("%-6s %8lld %12llu %10.3f %10.4f %8.1f\n", k.Name, static_cast<long long>(result.Written),
                     static_cast<unsigned long long>(fs::file_size(out)), e, c, e / c);
     }
