@@ -186,6 +186,11 @@ private:
     void Refill(int list, const std::string& sql);
     void ArtistsDataChanged();
     void AlbumsDataChanged();
+    // Side-list cursor moves that always raise the list's data change, also when the cursor stays.
+    void MoveToFirstRow(QTableView* grid);
+    // The first row whose value equals value exactly (case-sensitive, whole value); false if none.
+    bool LocateRow(QTableView* grid, const std::string& value);
+    void RaiseDataChange(QTableView* grid);
     void DeactivateLists();
     std::array<TQThreadManager*, 3> Managers() const;
 

@@ -154,6 +154,38 @@ void TMainForm::AlbumsDataChanged() {
     UpdateInfoLabel();
 }
 
+void TMainForm::RaiseDataChange(QTableView* grid) {
+    if (grid == ArtistsGrid)
+        ArtistsDataChanged();
+    else if (grid == AlbumsGrid)
+        AlbumsDataChanged();
+}
+
+void TMainForm::MoveToFirstRow(QTableView* grid) {
+    const QModelIndex first = grid->model()->index(0, 0);
+    if (!first.isValid() || grid->currentIndex().row() == 0)
+        return RaiseDataChange(grid);
+    grid->setCurrentIndex(first);
+}
+
+bool TMainForm::LocateRow(QTableView* grid, const std::string& value) {
+    const TListModel* model = grid == ArtistsGrid ? ArtistsModel : AlbumsModel;
+    const TResultSet* rows = model->ResultSet().get();
+    if (!rows || rows->ColumnCount() == 0)
+        return false;
+    for (size_t row = 0; row < rows->RowCount(); ++row) {
+        if (rows->Cell(row, 0) != value)
+            continue;
+        const int target = static_cast<int>(row);
+        if (grid->currentIndex().row() == target)
+            RaiseDataChange(grid);
+        else
+            grid->setCurrentIndex(model->index(target, 0));
+        return true;
+    }
+    return false;
+}
+
 QString TMainForm::TabCountText() const {
     const int rows = SongsModel->rowCount();
     return QStr(TrN("%d tablature", "%d tablatures", rows)).replace("%d", QString::number(rows));
