@@ -62,7 +62,7 @@ public:
     bool WriteInfo(int64_t elapsedMs, int errorCount);
     bool CloseCatalogue();
 
-    const std::string& LastError() const { return Db.LastError(); }
+    std::string LastError() const { return Db.LastError(); }
 
 private:
     bool OpenFile(const std::string& path, int flags);

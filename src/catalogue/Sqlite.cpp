@@ -42,9 +42,19 @@ bool TSqlConnection::Exec(const char* sql) {
     return rc == SQLITE_OK;
 }
 
+std::string TSqlConnection::LastError() const {
+    TSqlMutexLock lock(Db.get());
+    return Error;
+}
+
 void TSqlConnection::NoteError() {
     TSqlMutexLock lock(Db.get());
     Error = Db ? sqlite3_errmsg(Db.get()) : "not open";
+}
+
+void TSqlConnection::NoteError(std::string message) {
+    TSqlMutexLock lock(Db.get());
+    Error = std::move(message);
 }
 
 bool TSqlStatement::Prepare(TSqlConnection& db, std::string_view sql) {

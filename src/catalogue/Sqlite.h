@@ -55,10 +55,11 @@ public:
     bool Exec(const char* sql);
     // True when the connection is inside an explicit transaction.
     bool InTransaction() const { return Db && !sqlite3_get_autocommit(Db.get()); }
-    const std::string& LastError() const { return Error; }
+    // A copy, taken under the connection's mutex: another thread's failure may replace the message.
+    std::string LastError() const;
     // Records the message of the call that just failed on this connection.
     void NoteError();
-    void NoteError(std::string message) { Error = std::move(message); }
+    void NoteError(std::string message);
 
 private:
     TSqliteHandle Db;
