@@ -1,4 +1,6 @@
+#include <span>
 #include <string_view>
+#include <variant>
 
 #include "output/ExportWriters.h"
 #include "output/Utf8.h"
@@ -15,10 +17,27 @@ void AppendInteger(std::string& out, int64_t value) {
     out += std::to_string(value);
 }
 
+// One column of a record, by the element name that holds it.
+struct TColumnTag {
+    std::string_view Name;
+    std::variant<std::string TExportRow::*, std::optional<int64_t> TExportRow::*, int64_t TExportRow::*>
+        Column;
+};
+
 // Builds CR LF lines and element lines "<name>value</name>", and sends them to the sink in blocks.
 class TMarkupWriter : public TExportWriter {
 protected:
     explicit TMarkupWriter(TByteSink& sink) : Sink(sink) {}
+    // One record: the line open, an element line per tag, the line close; sent as one block.
+    void Record(std::string_view open, std::span<const TColumnTag> tags, std::string_view close,
+                const TExportRow& row) {
+        static constexpr std::string_view In = "        ";
+        Line(open);
+        for (const TColumnTag& tag : tags)
+            std::visit([&](auto column) { Element(In, tag.Name, row.*column); }, tag.Column);
+        Line(close);
+        Send();
+    }
     void Line(std::string_view text) {
         Buffer.append(text);
         Buffer.append("\r\n");
@@ -58,23 +77,20 @@ public:
         Send();
     }
     void Row(const TExportRow& row, int64_t) override {
-        static constexpr std::string_view In = "        ";
-        Line("    <tablature>");
-        Element(In, "title", row.Title);
-        Element(In, "artist", row.Artist);
-        Element(In, "album", row.Album);
-        Element(In, "year", row.Year);
-        Element(In, "music", row.Music);
-        Element(In, "words", row.Words);
-        Element(In, "filename", row.FileName);
-        Element(In, "filesize", row.FileSize);
-        Line("    </tablature>");
-        Send();
+        Record("    <tablature>", Elements, "    </tablature>", row);
     }
     void End() override {
         Line("</tablatures>");
         Send();
     }
+
+private:
+    static constexpr TColumnTag Elements[] = {
+        {"title", &TExportRow::Title},       {"artist", &TExportRow::Artist},
+        {"album", &TExportRow::Album},       {"year", &TExportRow::Year},
+        {"music", &TExportRow::Music},       {"words", &TExportRow::Words},
+        {"filename", &TExportRow::FileName}, {"filesize", &TExportRow::FileSize},
+    };
 };
 
 class THTMLWriter : public TMarkupWriter {
@@ -93,25 +109,14 @@ public:
         Send();
     }
     void Row(const TExportRow& row, int64_t) override {
-        static constexpr std::string_view In = "        ";
         AnyRow = true;
-        Line("    <tr>");
-        Element(In, "td", row.Title);
-        Element(In, "td", row.Artist);
-        Element(In, "td", row.Album);
-        Element(In, "td", row.Year);
-        Element(In, "td", row.Words);
-        Element(In, "td", row.Music);
-        Element(In, "td", row.FileName);
-        Element(In, "td", row.FileSize);
-        Line("    </tr>");
-        Send();
+        Record("    <tr>", Cells, "    </tr>", row);
     }
     void End() override {
         // The document type requires at least one row in a table: an empty list gets one empty row.
         if (!AnyRow) {
             Line("    <tr>");
-            for (int i = 0; i < 8; ++i)
+            for (size_t i = 0; i < std::size(Cells); ++i)
                 Line("        <td></td>");
             Line("    </tr>");
         }
@@ -122,6 +127,12 @@ public:
     }
 
 private:
+    // The columns in the catalogue's order.
+    static constexpr TColumnTag Cells[] = {
+        {"td", &TExportRow::Title},    {"td", &TExportRow::Artist},   {"td", &TExportRow::Album},
+        {"td", &TExportRow::Year},     {"td", &TExportRow::Words},    {"td", &TExportRow::Music},
+        {"td", &TExportRow::FileName}, {"td", &TExportRow::FileSize},
+    };
     bool AnyRow = false;
 };
 
