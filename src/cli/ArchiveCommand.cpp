@@ -1,4 +1,3 @@
-#include "browse/QueryComposer.h"
 #include "catalogue/CatalogueConnection.h"
 #include "cli/CliArgs.h"
 #include "cli/CliCatalogue.h"
@@ -67,21 +66,13 @@ bool ChooseSelection(const TCliArgs& a, TZipJob& job, std::string& error) {
         job.Mode = zmAll;
         return true;
     }
-    BrowseInput in;
-    in.SortColumns = {{"title", false}};
-    in.SearchField = ChoiceIndex(a, "--field", {"title", "artist", "album", "all"}, 3, error);
-    if (error.empty())
-        in.SearchCompareMode = ChoiceIndex(a, "--match", {"contains", "begins", "equals"}, 0, error);
-    if (error.empty())
-        in.FileNameSearch = ChoiceIndex(a, "--filenames", {"none", "names", "paths"}, 0, error);
+    BrowseInput in = ListInput(a);
+    if (!ReadSearchOptions(a, in, error))
+        return false;
     in.SearchText = a.Values.at("--search");
-    in.AllArtists = !a.Has("--artist");
-    in.Artist = in.AllArtists ? "" : a.Values.at("--artist");
-    in.AllAlbums = !a.Has("--album");
-    in.Album = in.AllAlbums ? "" : a.Values.at("--album");
     job.Mode = zmDisplayed;
     job.Sql = SongsSearchSQL(in);
-    return error.empty();
+    return true;
 }
 
 bool OpenArchive(TZipArchive& zip, const TCliArgs& a, const std::string& out) {

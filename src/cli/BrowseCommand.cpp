@@ -1,4 +1,3 @@
-#include "browse/QueryComposer.h"
 #include "cli/CliArgs.h"
 #include "cli/CliCatalogue.h"
 #include "cli/CliCommands.h"
@@ -57,12 +56,7 @@ int RunBrowseCommand(const std::vector<std::string>& args) {
         return UsageError("browse", Tr("--folder cannot be combined with --artist or --album"));
     if (folderMode && a.Values.at("--folder").empty())
         return UsageError("browse", Tr("the folder is missing (--folder PATH)"));
-    BrowseInput in;
-    in.SortColumns = {{"title", false}};
-    in.AllArtists = !a.Has("--artist");
-    in.Artist = in.AllArtists ? "" : a.Values.at("--artist");
-    in.AllAlbums = !a.Has("--album");
-    in.Album = in.AllAlbums ? "" : a.Values.at("--album");
+    BrowseInput in = ListInput(a);
     if (folderMode)
         in.FolderPath = StoredFolder(a.Values.at("--folder"));
 

@@ -133,3 +133,22 @@ int ChoiceIndex(const TCliArgs& args, const char* option, const std::vector<cons
     error = FillText(Tr("unknown value \"%s\" of %s (known: %s)"), {given->second, option, known});
     return -1;
 }
+
+BrowseInput ListInput(const TCliArgs& args) {
+    BrowseInput in;
+    in.SortColumns = {{"title", false}};
+    in.AllArtists = !args.Has("--artist");
+    in.Artist = in.AllArtists ? "" : args.Values.at("--artist");
+    in.AllAlbums = !args.Has("--album");
+    in.Album = in.AllAlbums ? "" : args.Values.at("--album");
+    return in;
+}
+
+bool ReadSearchOptions(const TCliArgs& args, BrowseInput& in, std::string& error) {
+    in.SearchField = ChoiceIndex(args, "--field", {"title", "artist", "album", "all"}, 3, error);
+    if (error.empty())
+        in.SearchCompareMode = ChoiceIndex(args, "--match", {"contains", "begins", "equals"}, 0, error);
+    if (error.empty())
+        in.FileNameSearch = ChoiceIndex(args, "--filenames", {"none", "names", "paths"}, 0, error);
+    return error.empty();
+}

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "browse/QueryComposer.h"
 #include "catalogue/CatalogueConnection.h"
 
 #include <string>
@@ -38,6 +39,14 @@ struct TCliArgs;
 // Handles a parse error, --help, --version and a missing --db; true (with the exit code) when the
 // command has nothing more to do.
 bool CommandDone(const std::string& command, const TCliArgs& args, void (*printHelp)(), int& exit);
+
+// The tablature list sorted by title, of the artist of --artist NAME and the album of --album NAME
+// (each absent: all of them).
+BrowseInput ListInput(const TCliArgs& args);
+// Adds the main window's search choices from --field (default all), --match (default contains) and
+// --filenames (default none); the search text is the caller's. False with error set for an unknown
+// value.
+bool ReadSearchOptions(const TCliArgs& args, BrowseInput& in, std::string& error);
 
 // The position of the option's value among names; fallback when the option is absent; -1 (and
 // error set) for a value not among them.

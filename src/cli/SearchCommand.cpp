@@ -1,4 +1,3 @@
-#include "browse/QueryComposer.h"
 #include "cli/CliArgs.h"
 #include "cli/CliCatalogue.h"
 #include "cli/CliCommands.h"
@@ -46,23 +45,13 @@ int RunSearchCommand(const std::vector<std::string>& args) {
     int exit = ExitOk;
     if (CommandDone("search", a, PrintSearchHelp, exit))
         return exit;
-    BrowseInput in;
-    in.SortColumns = {{"title", false}};
+    BrowseInput in = ListInput(a);
     std::string error;
-    in.SearchField = ChoiceIndex(a, "--field", {"title", "artist", "album", "all"}, 3, error);
-    if (error.empty())
-        in.SearchCompareMode = ChoiceIndex(a, "--match", {"contains", "begins", "equals"}, 0, error);
-    if (error.empty())
-        in.FileNameSearch = ChoiceIndex(a, "--filenames", {"none", "names", "paths"}, 0, error);
-    if (error.empty() && a.Positionals.size() != 1)
+    if (ReadSearchOptions(a, in, error) && a.Positionals.size() != 1)
         error = Tr("give one search text");
     if (!error.empty())
         return UsageError("search", error);
     in.SearchText = a.Positionals[0];
-    in.AllArtists = !a.Has("--artist");
-    in.Artist = in.AllArtists ? "" : a.Values.at("--artist");
-    in.AllAlbums = !a.Has("--album");
-    in.Album = in.AllAlbums ? "" : a.Values.at("--album");
 
     TCatalogueConnection db;
     if (!OpenCatalogueForCli(db, a.Values.at("--db")))
