@@ -2,23 +2,14 @@
 #include "cli/CliArgs.h"
 #include "cli/CliCatalogue.h"
 #include "cli/CliCommands.h"
+#include "cli/CliProgress.h"
 #include "output/ZipThread.h"
 #include "settings/Translate.h"
 
-#include <algorithm>
-#include <atomic>
-#include <csignal>
 #include <cstdio>
 #include <sys/stat.h>
-#include <unistd.h>
 
 namespace {
-
-std::atomic<bool> Interrupted{false};
-
-void OnArchiveInterrupt(int) {
-    Interrupted = true;
-}
 
 void PrintArchiveHelp() {
     PrintCommandHelp(
@@ -85,32 +76,13 @@ bool OpenArchive(TZipArchive& zip, const TCliArgs& a, const std::string& out) {
     return opened;
 }
 
-void DrawProgressBar(int done, int total) {
-    constexpr int Width = 40;
-    const int percent = ZipPercent(done, total);
-    const int filled = std::clamp(percent, 0, 100) * Width / 100;
-    std::fprintf(stderr, "\r[%s%s] %3d%%", std::string(filled, '#').c_str(),
-                 std::string(Width - filled, ' ').c_str(), percent);
-    std::fflush(stderr);
-}
-
 // Runs the job with a progress bar on a terminal; Ctrl+C becomes a stop request.
 TZipRunResult ArchiveWithProgress(TZipArchive& zip, const TZipJob& job) {
-    const bool live = isatty(STDERR_FILENO);
+    const TCliRunScope run;
     TZipProgress progress;
-    if (live)
-        progress = DrawProgressBar;
-    struct sigaction onInterrupt {
-    }, previous{};
-    onInterrupt.sa_handler = OnArchiveInterrupt;
-    onInterrupt.sa_flags = SA_RESETHAND; // a second Ctrl+C ends the program at once
-    sigemptyset(&onInterrupt.sa_mask);
-    sigaction(SIGINT, &onInterrupt, &previous);
-    TZipRunResult result = RunZipJob(zip, job, Interrupted, progress);
-    sigaction(SIGINT, &previous, nullptr);
-    if (live)
-        std::fputs("\r\x1b[K", stderr);
-    return result;
+    if (run.Live())
+        progress = [](int done, int total) { DrawProgressBar(ZipPercent(done, total)); };
+    return RunZipJob(zip, job, run.Stop(), progress);
 }
 
 int Report(const TZipRunResult& r, bool closed, const TZipArchive& zip) {

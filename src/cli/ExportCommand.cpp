@@ -3,29 +3,20 @@
 #include "cli/CliArgs.h"
 #include "cli/CliCatalogue.h"
 #include "cli/CliCommands.h"
+#include "cli/CliProgress.h"
 #include "output/AccessExport.h"
 #include "output/CatalogueExportSource.h"
 #include "output/Export.h"
 #include "settings/Translate.h"
 
 #include <algorithm>
-#include <atomic>
 #include <cctype>
-#include <csignal>
 #include <cstdio>
 #include <filesystem>
 #include <functional>
 #include <sstream>
-#include <unistd.h>
 
 namespace {
-
-std::atomic<bool> Interrupted{false};
-static_assert(std::atomic<bool>::is_always_lock_free, "the SIGINT handler stores into it");
-
-extern "C" void OnExportInterrupt(int) {
-    Interrupted.store(true);
-}
 
 // The columns of the tablature list, by which it may be sorted.
 const char* const ListColumns[] = {"title", "artist",   "album",    "year",    "words",
@@ -80,34 +71,16 @@ bool ParseSort(const std::string& text, std::vector<SortColumn>& columns, std::s
     return true;
 }
 
-void DrawProgressBar(int percent) {
-    constexpr int Width = 40;
-    const int filled = std::clamp(percent, 0, 100) * Width / 100;
-    std::fprintf(stderr, "\r[%s%s] %3d%%", std::string(filled, '#').c_str(),
-                 std::string(Width - filled, ' ').c_str(), percent);
-    std::fflush(stderr);
-}
-
 // Runs export with a progress bar on a terminal; Ctrl+C becomes a stop request.
 TExportResult ExportWithProgress(const std::string& codePage,
                                  const std::function<TExportResult(const TExportOptions&)>& exportRows) {
-    const bool live = isatty(STDERR_FILENO);
+    const TCliRunScope run;
     TExportOptions options;
     options.CodePage = codePage;
-    options.Stop = &Interrupted;
-    if (live)
+    options.Stop = &run.Stop();
+    if (run.Live())
         options.Progress = [](int percent, int64_t, int64_t) { DrawProgressBar(percent); };
-    struct sigaction onInterrupt {
-    }, previous{};
-    onInterrupt.sa_handler = OnExportInterrupt;
-    onInterrupt.sa_flags = SA_RESETHAND; // a second Ctrl+C ends the program at once
-    sigemptyset(&onInterrupt.sa_mask);
-    sigaction(SIGINT, &onInterrupt, &previous);
-    TExportResult result = exportRows(options);
-    sigaction(SIGINT, &previous, nullptr);
-    if (live)
-        std::fputs("\r\x1b[K", stderr);
-    return result;
+    return exportRows(options);
 }
 
 int Report(const TExportResult& result, const std::string& out) {

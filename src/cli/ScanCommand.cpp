@@ -3,13 +3,12 @@
 #include "catalogue/TextConvert.h"
 #include "cli/CliArgs.h"
 #include "cli/CliCommands.h"
+#include "cli/CliProgress.h"
 #include "readers/TabFormats.h"
 #include "settings/Translate.h"
 
-#include <atomic>
 #include <chrono>
 #include <condition_variable>
-#include <csignal>
 #include <cstdio>
 #include <filesystem>
 #include <mutex>
@@ -22,13 +21,6 @@ using namespace std::chrono_literals;
 
 constexpr size_t MaxFolders = 20;
 constexpr auto RedrawInterval = 100ms;
-
-std::atomic<bool> Interrupted{false};
-static_assert(std::atomic<bool>::is_always_lock_free, "the SIGINT handler stores into it");
-
-extern "C" void OnInterrupt(int) {
-    Interrupted.store(true);
-}
 
 void PrintScanHelp() {
     std::printf("%s\n\n%s\n\n%s\n", Tr("Usage: quiravel-cli scan --db FILE [OPTIONS] FOLDER...").c_str(),
@@ -160,24 +152,22 @@ std::string CompletionText(int added, int errors, int64_t ms) {
 // Runs the scan on its worker while this thread serves the hand-off, draws the live line and
 // turns Ctrl+C into a termination request.
 void RunWithProgress(TScanThread& scan, TProgressHandOff& progress) {
-    const bool live = isatty(STDERR_FILENO);
+    const TCliRunScope run;
     std::string stage = Tr("Starting..."), folder;
     auto lastDraw = std::chrono::steady_clock::now() - RedrawInterval;
     scan.Start();
     for (bool ended = false; !ended;) {
         ended = progress.Serve(RedrawInterval, stage, folder);
-        if (Interrupted.load())
+        if (run.Stop().load())
             scan.Terminate();
         const auto now = std::chrono::steady_clock::now();
-        if (live && !ended && now - lastDraw >= RedrawInterval) {
+        if (run.Live() && !ended && now - lastDraw >= RedrawInterval) {
             DrawProgressLine(stage, folder, scan.Added(), scan.ErrorCount());
             lastDraw = now;
         }
     }
     progress.Close();
     scan.WaitFor();
-    if (live)
-        std::fputs("\r\x1b[K", stderr);
 }
 
 } // namespace
@@ -230,14 +220,7 @@ int RunScanCommand(const std::vector<std::string>& args) {
     BringToCurrentVersion(a.Values.at("--db"));
     TProgressHandOff progress;
     TScanThread scan(folders, types, a.Values.at("--db"), &progress, codePage);
-    struct sigaction onInterrupt {
-    }, previous{};
-    onInterrupt.sa_handler = OnInterrupt;
-    onInterrupt.sa_flags = SA_RESETHAND; // a second Ctrl+C ends the program at once
-    sigemptyset(&onInterrupt.sa_mask);
-    sigaction(SIGINT, &onInterrupt, &previous);
     RunWithProgress(scan, progress);
-    sigaction(SIGINT, &previous, nullptr);
 
     if (!scan.Failure().empty()) {
         std::fprintf(stderr, "%s\n", scan.Failure().c_str());
