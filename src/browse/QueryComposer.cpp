@@ -173,3 +173,9 @@ std::string FolderSQL(const BrowseInput& in) {
     return "SELECT * FROM tablatures WHERE (filename LIKE '" + f + "%') AND NOT (filename LIKE '" + f + "%" +
            Separator + "%') " + SongOrderClause(in);
 }
+
+std::string CountSQL(std::string_view rowsSql) {
+    while (!rowsSql.empty() && (rowsSql.back() == ';' || static_cast<unsigned char>(rowsSql.back()) <= ' '))
+        rowsSql.remove_suffix(1);
+    return "SELECT COUNT(*) FROM (" + std::string(rowsSql) + ");";
+}

@@ -46,3 +46,7 @@ std::string AlbumsSearchSQL(const BrowseInput& in);
 std::string SongsSearchSQL(const BrowseInput& in);
 // The tablatures directly in FolderPath, none of its sub-folders.
 std::string FolderSQL(const BrowseInput& in);
+
+// The number of rows of rowsSql as one row of one column: rowsSql, without its closing semicolon and
+// blanks, nested in a count.
+std::string CountSQL(std::string_view rowsSql);

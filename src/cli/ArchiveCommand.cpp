@@ -63,6 +63,8 @@ bool ChooseSelection(const TCliArgs& a, TZipJob& job, std::string& error) {
     in.SearchText = a.Values.at("--search");
     job.Mode = zmDisplayed;
     job.Sql = SongsSearchSQL(in);
+    in.SortColumns.clear();
+    job.UnsortedSql = SongsSearchSQL(in);
     return true;
 }
 

@@ -175,7 +175,9 @@ int RunExportCommand(const std::vector<std::string>& args) {
         return ExitFailure;
     const TExportKind kinds[] = {ekExcel, ekHTML, ekXML};
     try {
-        TCatalogueExportSource source(db, SongsBrowseSQL(list));
+        BrowseInput unsorted = list;
+        unsorted.SortColumns.clear();
+        TCatalogueExportSource source(db, SongsBrowseSQL(list), SongsBrowseSQL(unsorted));
         if (access)
             return ExportAccess(source, out);
         return Report(ExportWithProgress(codePage,

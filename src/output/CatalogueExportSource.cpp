@@ -1,21 +1,17 @@
 #include "output/CatalogueExportSource.h"
 
+#include "browse/QueryComposer.h"
+
 namespace {
 
 const char* const ColumnNames[] = {"title", "artist", "album",    "year",
                                    "words", "music",  "filename", "filesize"};
 
-// The query without its closing semicolon and blanks, to be nested in a count.
-std::string WithoutTerminator(std::string sql) {
-    while (!sql.empty() && (sql.back() == ';' || static_cast<unsigned char>(sql.back()) <= ' '))
-        sql.pop_back();
-    return sql;
-}
-
 } // namespace
 
-TCatalogueExportSource::TCatalogueExportSource(TCatalogueConnection& db, const std::string& query)
-    : Db(db), Query(query), Rows(db.Prepare(query)) {
+TCatalogueExportSource::TCatalogueExportSource(TCatalogueConnection& db, const std::string& query,
+                                               const std::string& unsortedQuery)
+    : Db(db), CountedQuery(unsortedQuery.empty() ? query : unsortedQuery), Rows(db.Prepare(query)) {
     for (int i = 0; i < cCount; ++i) {
         Columns[i] = ColumnIndex(Rows, ColumnNames[i]);
         if (Columns[i] < 0)
@@ -24,7 +20,7 @@ TCatalogueExportSource::TCatalogueExportSource(TCatalogueConnection& db, const s
 }
 
 int64_t TCatalogueExportSource::Total() {
-    TSqlStatement count = Db.Prepare("SELECT COUNT(*) FROM (" + WithoutTerminator(Query) + ");");
+    TSqlStatement count = Db.Prepare(CountSQL(CountedQuery));
     return Db.Step(count) ? count.ColumnInt64(0) : 0;
 }
 

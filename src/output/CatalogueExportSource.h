@@ -13,7 +13,10 @@
 class TCatalogueExportSource : public TExportRowSource {
 public:
     // Raises EDatabaseError when the query cannot be prepared or lacks one of the exported columns.
-    TCatalogueExportSource(TCatalogueConnection& db, const std::string& query);
+    // unsortedQuery: the same rows without their ORDER BY, which Total() counts without sorting them;
+    // empty: Total() counts the query itself.
+    TCatalogueExportSource(TCatalogueConnection& db, const std::string& query,
+                           const std::string& unsortedQuery = "");
     int64_t Total() override;
     bool Next(TExportRow& row) override;
 
@@ -21,7 +24,7 @@ private:
     enum { cTitle, cArtist, cAlbum, cYear, cWords, cMusic, cFileName, cFileSize, cCount };
 
     TCatalogueConnection& Db;
-    std::string Query;
+    std::string CountedQuery;
     TSqlStatement Rows;
     int Columns[cCount];
 };

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <strings.h>
 
+#include "browse/QueryComposer.h"
 #include "catalogue/CatalogueConnection.h"
 #include "output/ZipSupport.h"
 #include "settings/Translate.h"
@@ -61,20 +62,32 @@ int FileNameColumn(const TSqlStatement& query) {
     return -1;
 }
 
-// The query runs twice: once to count its rows, so that the progress has its total from the
-// first file on, and once to add them. The catalogue connection only reads, so running the
-// user's own text twice changes nothing.
-void RunQuery(TZipArchive& archive, TCatalogueConnection& db, const std::string& sql,
-              const std::atomic<bool>& stop, const TZipProgress& progress, TZipRunResult& result) {
-    TSqlStatement query = db.Prepare(sql);
+// The rows are counted before the first file, so that the progress has its total from the start:
+// by a count of the unsorted rows when given, else by running the query once more. The catalogue
+// connection only reads, so running the user's own text twice changes nothing.
+int CountRows(TCatalogueConnection& db, TSqlStatement& query, const std::string& unsortedSql) {
+    if (!unsortedSql.empty()) {
+        TSqlStatement count = db.Prepare(CountSQL(unsortedSql));
+        return db.Step(count) ? static_cast<int>(count.ColumnInt64(0)) : 0;
+    }
+    int rows = 0;
+    while (db.Step(query))
+        ++rows;
+    query.Reset();
+    return rows;
+}
+
+void RunQuery(TZipArchive& archive, const TZipJob& job, const std::atomic<bool>& stop,
+              const TZipProgress& progress, TZipRunResult& result) {
+    TCatalogueConnection& db = *job.Catalogue;
+    const bool all = job.Mode == zmAll;
+    TSqlStatement query = db.Prepare(all ? "SELECT filename FROM tablatures;" : job.Sql);
     const int column = FileNameColumn(query);
     if (column < 0) {
         Fail(result, Tr("The query gives no \"filename\" column."));
         return;
     }
-    while (db.Step(query))
-        ++result.Total;
-    query.Reset();
+    result.Total = CountRows(db, query, all ? std::string() : job.UnsortedSql);
     while (db.Step(query)) {
         if (stop) {
             result.Stopped = true;
@@ -90,9 +103,8 @@ void RunQuery(TZipArchive& archive, TCatalogueConnection& db, const std::string&
 
 void RunCatalogue(TZipArchive& archive, const TZipJob& job, const std::atomic<bool>& stop,
                   const TZipProgress& progress, TZipRunResult& result) {
-    const std::string sql = job.Mode == zmAll ? "SELECT filename FROM tablatures;" : job.Sql;
     try {
-        RunQuery(archive, *job.Catalogue, sql, stop, progress, result);
+        RunQuery(archive, job, stop, progress, result);
     } catch (const EDatabaseError& e) {
         Fail(result, e.what()); // translated already
     }

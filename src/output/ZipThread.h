@@ -24,6 +24,9 @@ struct TZipJob {
     // Modes 2 and 3. The column "filename" of each row names the file.
     TCatalogueConnection* Catalogue = nullptr;
     std::string Sql;
+    // Mode 2: the rows of Sql without their ORDER BY, counted for the progress total without
+    // sorting them; empty: Sql is run once more to count its rows.
+    std::string UnsortedSql;
 };
 
 struct TZipRunResult {

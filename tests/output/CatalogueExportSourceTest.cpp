@@ -54,6 +54,14 @@ TEST(CatalogueExportSource, FollowsTheListOrder) {
     }
 }
 
+TEST(CatalogueExportSource, TotalCountsTheUnsortedQueryWhenGiven) {
+    TCatalogue catalogue;
+    TCatalogueExportSource source(catalogue.Db, AllTablatures({{"title", false}}),
+                                  "SELECT * FROM tablatures WHERE artist = 'Zed' ; \n");
+    EXPECT_EQ(source.Total(), 2);
+    EXPECT_EQ(Titles(source), (std::vector<std::string>{"alpha", "Beta", "Gamma"}));
+}
+
 TEST(CatalogueExportSource, ValuesAndNulls) {
     TCatalogue catalogue;
     TCatalogueExportSource source(catalogue.Db, "SELECT * FROM tablatures ORDER BY id;");

@@ -39,7 +39,7 @@ TEST_F(ZipRun, ListsAddTheirFilesAndCountMissingOnes) {
     std::atomic<bool> stop{false};
     TCalls calls;
     TZipProgress progress = [&](int done, int total) { calls.emplace_back(done, total); };
-    TZipJob job{zmSelected, {Dir / "a/one.gp5", Dir / "gone.gp5", Dir / "b/three.tg"}, nullptr, {}};
+    TZipJob job{zmSelected, {Dir / "a/one.gp5", Dir / "gone.gp5", Dir / "b/three.tg"}, nullptr, {}, {}};
     TZipRunResult r = RunZipJob(Archive, job, stop, progress);
     EXPECT_FALSE(r.Failed || r.Stopped);
     EXPECT_EQ(r.Added, 2);
@@ -48,7 +48,7 @@ TEST_F(ZipRun, ListsAddTheirFilesAndCountMissingOnes) {
 
     // The current row alone, without progress.
     calls.clear();
-    job = TZipJob{zmCurrent, {Dir / "a/two.gp4", Dir / "b/three.tg"}, nullptr, {}};
+    job = TZipJob{zmCurrent, {Dir / "a/two.gp4", Dir / "b/three.tg"}, nullptr, {}, {}};
     r = RunZipJob(Archive, job, stop, progress);
     EXPECT_EQ(r.Added, 1);
     EXPECT_TRUE(calls.empty());
@@ -57,7 +57,7 @@ TEST_F(ZipRun, ListsAddTheirFilesAndCountMissingOnes) {
 
 TEST_F(ZipRun, AStopBeforeAFileKeepsTheEntriesAddedSoFar) {
     TZipThread* self = nullptr;
-    TZipJob job{zmSelected, {Dir / "a/one.gp5", Dir / "a/two.gp4", Dir / "b/three.tg"}, nullptr, {}};
+    TZipJob job{zmSelected, {Dir / "a/one.gp5", Dir / "a/two.gp4", Dir / "b/three.tg"}, nullptr, {}, {}};
     TZipThread thread(Archive, job, [&](int done, int) {
         if (done == 2)
             self->RequestStop();
@@ -75,7 +75,7 @@ TEST_F(ZipRun, AFileThatCannotBeReadEndsTheRunAndKeepsTheEntriesBefore) {
     // A regular file whose first read fails with an I/O error, whoever runs the test.
     const std::string unreadable = "/proc/self/mem";
     std::atomic<bool> stop{false};
-    TZipJob job{zmSelected, {Dir / "a/one.gp5", unreadable, Dir / "b/three.tg"}, nullptr, {}};
+    TZipJob job{zmSelected, {Dir / "a/one.gp5", unreadable, Dir / "b/three.tg"}, nullptr, {}, {}};
     const TZipRunResult r = RunZipJob(Archive, job, stop, {});
     EXPECT_TRUE(r.Failed);
     EXPECT_NE(r.Error.find(unreadable), std::string::npos) << r.Error;
@@ -110,9 +110,16 @@ TEST_F(ZipRun, QueriesRunOnTheirOwnStatement) {
     TCalls calls;
     TZipProgress progress = [&](int done, int total) { calls.emplace_back(done, total); };
 
-    TZipJob job{zmDisplayed, {}, &db, "SELECT * FROM tablatures WHERE artist='A' ORDER BY title DESC;"};
+    TZipJob job{zmDisplayed, {}, &db, "SELECT * FROM tablatures WHERE artist='A' ORDER BY title DESC;", {}};
     TZipRunResult r = RunZipJob(Archive, job, stop, progress);
     EXPECT_EQ(r.Added, 2);
+    EXPECT_EQ(calls, (TCalls{{1, 2}, {2, 2}}));
+    // The total from a count of the unsorted rows; the files still come in the query's order.
+    job.UnsortedSql = "SELECT * FROM tablatures WHERE artist='A' ; \n";
+    calls.clear();
+    r = RunZipJob(Archive, job, stop, progress);
+    EXPECT_EQ(r.Total, 2);
+    EXPECT_EQ(r.Duplicates, 2);
     EXPECT_EQ(calls, (TCalls{{1, 2}, {2, 2}}));
     job.Mode = zmAll;
     r = RunZipJob(Archive, job, stop, {});
@@ -123,7 +130,7 @@ TEST_F(ZipRun, QueriesRunOnTheirOwnStatement) {
 
     for (const char* sql : {"SELECT title FROM tablatures;", "DELETE FROM tablatures RETURNING filename;",
                             "SELECT nonsense FROM"}) {
-        job = TZipJob{zmDisplayed, {}, &db, sql};
+        job = TZipJob{zmDisplayed, {}, &db, sql, {}};
         r = RunZipJob(Archive, job, stop, {});
         EXPECT_TRUE(r.Failed) << sql;
         EXPECT_FALSE(r.Error.empty()) << sql;
