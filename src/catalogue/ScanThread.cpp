@@ -41,6 +41,25 @@ std::string WalkPath(std::string root) {
     return root;
 }
 
+struct TDirCloser {
+    void operator()(DIR* dir) const noexcept { ::closedir(dir); }
+};
+using TDirHandle = std::unique_ptr<DIR, TDirCloser>;
+
+// The folder opened for listing; null when it cannot be opened or was walked already (a link loop).
+TDirHandle OpenUnvisited(const std::string& folder, std::set<std::pair<dev_t, ino_t>>& visited) {
+    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return nullptr;
+    struct stat st {};
+    DIR* dir = nullptr;
+    if (::fstat(fd, &st) != 0 || !visited.insert({st.st_dev, st.st_ino}).second || !(dir = ::fdopendir(fd))) {
+        ::close(fd);
+        return nullptr;
+    }
+    return TDirHandle(dir);
+}
+
 } // namespace
 
 TScanThread::TScanThread(std::vector<std::string> dirs, uint8_t tabTypes, const std::string& dbFile,
@@ -170,30 +189,23 @@ void TScanThread::WalkRoots() {
 void TScanThread::ScanFolder(std::string& folder) {
     if (Terminated())
         return;
-    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0)
+    const TDirHandle dir = OpenUnvisited(folder, Visited);
+    if (!dir)
         return;
-    struct stat st {};
-    DIR* dir = nullptr;
-    if (::fstat(fd, &st) != 0 || !Visited.insert({st.st_dev, st.st_ino}).second || !(dir = ::fdopendir(fd))) {
-        ::close(fd);
-        return;
-    }
     const size_t folderLength = folder.size();
     if (folder.back() != '/')
         folder += '/';
     const size_t nameAt = folder.size();
-    while (const dirent* entry = ::readdir(dir)) {
+    while (const dirent* entry = ::readdir(dir.get())) {
         const char* name = entry->d_name;
         if (name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0')))
             continue;
         folder.resize(nameAt);
         folder += name;
-        VisitEntry(::dirfd(dir), name, entry->d_type, folder);
+        VisitEntry(::dirfd(dir.get()), name, entry->d_type, folder);
         if (Terminated())
             break;
     }
-    ::closedir(dir);
     folder.resize(folderLength);
 }
 
