@@ -2,6 +2,8 @@
 
 #include "browse/ResultSetModel.h"
 
+#include <QBrush>
+#include <QColor>
 #include <QFont>
 #include <QString>
 
@@ -15,6 +17,14 @@ public:
         Heading = heading;
         emit headerDataChanged(Qt::Horizontal, 0, 0);
     }
+    // The heading's background and text; the style's own until set.
+    void SetHeadingColors(const QColor& background, const QColor& text) {
+        if (background == HeadingBackground && text == HeadingText)
+            return;
+        HeadingBackground = background;
+        HeadingText = text;
+        emit headerDataChanged(Qt::Horizontal, 0, 0);
+    }
 
     QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override {
         if (Heading.isEmpty() || orientation != Qt::Horizontal || section != 0)
@@ -26,9 +36,15 @@ public:
             bold.setBold(true);
             return bold;
         }
+        if (role == Qt::BackgroundRole && HeadingBackground.isValid())
+            return QBrush(HeadingBackground);
+        if (role == Qt::ForegroundRole && HeadingText.isValid())
+            return QBrush(HeadingText);
         return TResultSetModel::headerData(section, orientation, role);
     }
 
 private:
     QString Heading;
+    QColor HeadingBackground;
+    QColor HeadingText;
 };

@@ -7,11 +7,13 @@
 #include <QAction>
 #include <QComboBox>
 #include <QDockWidget>
+#include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QScrollBar>
 #include <QStatusBar>
 #include <QTableView>
 #include <QToolBar>
@@ -123,7 +125,7 @@ void TMainForm::FillSearchComboBox() {
 }
 
 QDockWidget* TMainForm::CreateSidePanel(const char* name, QTableView*& grid, TListModel*& model,
-                                        QToolButton*& sortButton) {
+                                        QToolButton*& sortButton, QScrollBar*& scrollBar) {
     auto* panel = new QDockWidget(this);
     panel->setObjectName(name);
     auto* body = new QWidget(panel);
@@ -139,7 +141,14 @@ QDockWidget* TMainForm::CreateSidePanel(const char* name, QTableView*& grid, TLi
     grid->setSelectionMode(QAbstractItemView::SingleSelection);
     grid->setShowGrid(false);
     grid->horizontalHeader()->setStretchLastSection(true);
-    layout->addWidget(grid);
+    // The list moves by the separate bar beside it, which stands for its current row.
+    grid->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    scrollBar = new QScrollBar(Qt::Vertical, body);
+    auto* row = new QHBoxLayout;
+    row->setSpacing(0);
+    row->addWidget(grid);
+    row->addWidget(scrollBar);
+    layout->addLayout(row);
     panel->setWidget(body);
     return panel;
 }
@@ -150,11 +159,14 @@ void TMainForm::CreatePanels() {
     setCorner(Qt::BottomLeftCorner, Qt::LeftDockWidgetArea);
     setCorner(Qt::TopRightCorner, Qt::RightDockWidgetArea);
     setCorner(Qt::BottomRightCorner, Qt::RightDockWidgetArea);
-    ArtistsPanel = CreateSidePanel("ArtistsPanel", ArtistsGrid, ArtistsModel, ArtistsSortButton);
+    ArtistsPanel =
+        CreateSidePanel("ArtistsPanel", ArtistsGrid, ArtistsModel, ArtistsSortButton, ArtistsScrollBar);
     SetUpList(ArtistsGrid, "ArtistsGrid");
+    ArtistsScrollBar->setObjectName("ArtistsScrollBar");
     addDockWidget(Qt::LeftDockWidgetArea, ArtistsPanel);
-    AlbumsPanel = CreateSidePanel("AlbumsPanel", AlbumsGrid, AlbumsModel, AlbumsSortButton);
+    AlbumsPanel = CreateSidePanel("AlbumsPanel", AlbumsGrid, AlbumsModel, AlbumsSortButton, AlbumsScrollBar);
     SetUpList(AlbumsGrid, "AlbumsGrid");
+    AlbumsScrollBar->setObjectName("AlbumsScrollBar");
     addDockWidget(Qt::TopDockWidgetArea, AlbumsPanel);
     resizeDocks({ArtistsPanel}, {180}, Qt::Horizontal);
     resizeDocks({AlbumsPanel}, {150}, Qt::Vertical);

@@ -23,6 +23,7 @@ class QIcon;
 class QLabel;
 class QLineEdit;
 class QMenu;
+class QScrollBar;
 class QTableView;
 class QToolBar;
 class QToolButton;
@@ -34,6 +35,7 @@ class TSQLForm;
 class TSongsGridView;
 class TScanDoneWnd;
 class TScanForm;
+class TSideListNavigation;
 class TUpdateForm;
 struct TScanRequest;
 
@@ -144,7 +146,7 @@ private:
     void CreateSearchToolbar();
     void CreatePanels();
     QDockWidget* CreateSidePanel(const char* name, QTableView*& grid, TListModel*& model,
-                                 QToolButton*& sortButton);
+                                 QToolButton*& sortButton, QScrollBar*& scrollBar);
     void CreateSongsArea();
     void CreatePopupMenus();
     void TranslateForm();
@@ -257,4 +259,11 @@ private:
     std::vector<std::string> PrintLines;
     // Created at the first SQL query and kept, so its text stays for the run.
     TSQLForm* SQLForm = nullptr;
+
+    // Side-list navigation: the program's reactions to presses, clicks, keys, wheel turns and the
+    // separate scroll bars of the artists and albums lists (SideListNavigation.cpp).
+    friend class TSideListNavigation;
+    QScrollBar* ArtistsScrollBar = nullptr;
+    QScrollBar* AlbumsScrollBar = nullptr;
+    TSideListNavigation* Navigation = nullptr;
 };

@@ -2,6 +2,7 @@
 
 #include "app/ListModel.h"
 #include "app/QtText.h"
+#include "app/SideListNavigation.h"
 #include "browse/QueryThreads.h"
 #include "browse/SQLForm.h"
 #include "browse/SongsGrid.h"
@@ -225,4 +226,6 @@ void TMainForm::UpdateInfoLabel() {
         modeOff[i]->setVisible(modes[i] && !shown);
         shown = shown || modes[i];
     }
+    if (Navigation)
+        Navigation->ColorHeadings();
 }

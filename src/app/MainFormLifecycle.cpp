@@ -3,6 +3,7 @@
 #include "app/ExceptionDlg.h"
 #include "app/ListModel.h"
 #include "app/QtText.h"
+#include "app/SideListNavigation.h"
 #include "browse/QueryThreads.h"
 #include "browse/SongsGrid.h"
 
@@ -56,6 +57,7 @@ void TMainForm::FormCreate() {
     ConnectActions();
     ConnectLists();
     ConnectSongsGrid();
+    Navigation = new TSideListNavigation(*this);
     // Tab and the bars' visibility are seen before anyone else handles them.
     qApp->installEventFilter(this);
     // Enabling follows the state each time the application has nothing else to do.
@@ -70,6 +72,9 @@ void TMainForm::FormCreate() {
 
 TMainForm::~TMainForm() {
     qApp->removeEventFilter(this);
+    // Its filters would otherwise see the lists' last events while they are taken apart.
+    delete Navigation;
+    Navigation = nullptr;
     FormDestroy();
     // The lists outlive this part of the window; nothing they signal from here on reaches it.
     for (const QTableView* grid : {ArtistsGrid, AlbumsGrid, static_cast<QTableView*>(SongsGrid)}) {
