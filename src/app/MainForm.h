@@ -11,6 +11,7 @@
 #include <exception>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
@@ -93,6 +94,8 @@ public:
         std::function<QString()> ChooseCatalogue;
         // Told after the query workers were stopped at shutdown.
         std::function<void()> WorkersStopped;
+        // Hands a file or folder to the system's default handler; QDesktopServices when empty.
+        std::function<void(const QString&)> OpenPath;
     };
 
     explicit TMainForm(SettingsFiles files, THooks hooks = {});
@@ -207,6 +210,28 @@ private:
     void RepaintSideLists();
     void UpdateSongsStatus(TSongsEvent event, const QString& hint = {});
     void ASQLQueryExecute();
+
+    // Search, the mode-off buttons and the sort-direction buttons.
+    void ConnectSearch();
+    void AFindExecute();
+    void SearchTextChanged(const QString& text);
+    void SearchModeOff();
+    void FlipSortDirection(bool& ascending, void (TMainForm::*requery)());
+    // Enter (Return or the keypad's) in the widget triggers the command.
+    void ExecuteOnEnter(QWidget* widget, QAction* command);
+    // The commands on the current tablature.
+    void ConnectTabCommands();
+    // Runs a command; a failure reaches the unexpected-error report.
+    void RunReported(void (TMainForm::*command)());
+    // The field of the tablature list's current row; none when the list has no row. Throws
+    // EDatabaseError when the list has no such column.
+    std::optional<std::string> CurrentTabField(const char* field) const;
+    void OpenPath(const std::string& path);
+    void AOpenTabExecute();
+    void AOpenTabFolderExecute();
+    void ASelectArtistExecute();
+    void ASelectAlbumExecute();
+    void ASelectDirExecute();
 
     // Window behaviour.
     bool HandleTabKey();

@@ -183,6 +183,8 @@ void TMainForm::ConnectActions() {
     connect(Action("AOpenDB"), &QAction::triggered, this, &TMainForm::AOpenDBExecute);
     connect(Action("AExit"), &QAction::triggered, this, &TMainForm::AExitExecute);
     ConnectUpdateActions();
+    ConnectSearch();
+    ConnectTabCommands();
     connect(Action("ARealTimeSearch"), &QAction::toggled, this,
             [this](bool on) { Settings.Search.RealTimeSearch = on; });
     const std::pair<const char*, QWidget*> views[] = {
