@@ -377,20 +377,38 @@ TEST_P(MainFormSearchTest, OpenHandsTheFileOrItsFolderToTheSystem) {
     EXPECT_TRUE(Reports.empty());
 }
 
-// An SQL result without the file name column cannot be opened; that is reported.
-TEST_P(MainFormSearchTest, OpeningARowWithoutFileNameIsReported) {
-    Query = "SELECT title FROM tablatures";
-    Run("ASQLQuery");
-    ASSERT_EQ(Titles().size(), 5u);
-    for (const char* command : {"AOpenTab", "AOpenTabFolder", "ASelectDir"}) {
-        SCOPED_TRACE(command);
+// SQL results may hold any file name, or none: an empty name or folder opens nothing, a missing
+// column is reported.
+TEST_P(MainFormSearchTest, SqlRowsOpenWhatTheirFileNameNames) {
+    const struct {
+        const char* Query;
+        const char* Command;
+        TValues Opened;
+        bool Reported;
+    } rows[] = {
+        {"SELECT title FROM tablatures", "AOpenTab", {}, true},
+        {"SELECT title FROM tablatures", "AOpenTabFolder", {}, true},
+        {"SELECT title FROM tablatures", "ASelectDir", {}, true},
+        {"SELECT '' AS filename", "AOpenTab", {}, false},
+        {"SELECT 'a.gp5' AS filename", "AOpenTabFolder", {}, false},
+        {"SELECT '/a.gp5' AS filename", "AOpenTabFolder", {"/"}, false},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(std::string(row.Query) + " " + row.Command);
+        Query = row.Query;
+        Run("ASQLQuery");
+        ASSERT_TRUE(Form->Browse.SQLMode);
+        Opened.clear();
         Reports.clear();
-        Run(command);
-        ASSERT_EQ(Reports.size(), 1u);
-        EXPECT_TRUE(Reports[0].contains("Field 'filename' not found")) << Reports[0].toStdString();
+        // The list's first row, as no row was chosen.
+        Run(row.Command);
+        EXPECT_EQ(Opened, row.Opened);
+        ASSERT_EQ(Reports.size(), row.Reported ? 1u : 0u);
+        if (row.Reported) {
+            EXPECT_TRUE(Reports[0].contains("Field 'filename' not found")) << Reports[0].toStdString();
+            EXPECT_TRUE(Form->Browse.SQLMode);
+        }
     }
-    EXPECT_TRUE(Opened.empty());
-    EXPECT_TRUE(Form->Browse.SQLMode);
 }
 
 TEST_P(MainFormSearchTest, SortButtonsFlipTheOrderAndTheImage) {
