@@ -73,7 +73,7 @@ std::vector<TTechnology> Technologies() {
 
 TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent) {
     setObjectName("AboutBox");
-    setWindowTitle(Q(Tr("About Quiravel")));
+    setWindowTitle(QTr("About Quiravel"));
     setWindowFlags(windowFlags() & ~Qt::WindowContextHelpButtonHint);
     QPalette white = palette();
     white.setColor(QPalette::Window, Qt::white);
@@ -89,20 +89,20 @@ TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent) {
     name->setFont(bold);
     TechListBox = new QListWidget(this);
     TechListBox->setObjectName("TechListBox");
-    TechListBox->setToolTip(Q(Tr("Double-click on selected item for more information")));
+    TechListBox->setToolTip(QTr("Double-click on selected item for more information"));
     TechListBox->setFixedSize(260, 110);
     connect(TechListBox, &QListWidget::itemDoubleClicked, this, &TAboutBox::TechListBoxDblClick);
-    auto* ok = new QPushButton(Q(Tr("OK")), this);
+    auto* ok = new QPushButton(QTr("OK"), this);
     ok->setObjectName("BtnOK");
     ok->setDefault(true);
     connect(ok, &QPushButton::clicked, this, &QDialog::accept);
 
     auto* texts = new QVBoxLayout;
     texts->addWidget(name);
-    texts->addWidget(new QLabel(Q(Tr("Copyright © the Quiravel developers")), this));
+    texts->addWidget(new QLabel(QTr("Copyright © the Quiravel developers"), this));
     texts->addWidget(LinkLabel(QV_HOMEPAGE, this));
     texts->addSpacing(8);
-    texts->addWidget(new QLabel(Q(Tr("Third-party technologies:")), this));
+    texts->addWidget(new QLabel(QTr("Third-party technologies:"), this));
     texts->addWidget(TechListBox);
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();

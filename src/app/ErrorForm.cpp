@@ -35,21 +35,21 @@ QWidget* TopPanel(QWidget* parent, QLabel* message) {
 TErrorForm::TErrorForm(QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::WindowMaximizeButtonHint | Qt::WindowCloseButtonHint) {
     setObjectName("ErrorForm");
-    setWindowTitle(Q(Tr("Errors")));
+    setWindowTitle(QTr("Errors"));
     setMinimumSize(300, 250);
     resize(432, 315);
-    LMessage = new QLabel(Q(Tr("Following errors were encoutered when updating database:")));
+    LMessage = new QLabel(QTr("Following errors were encoutered when updating database:"));
     LMessage->setObjectName("LMessage");
     LMessage->setWordWrap(true);
     ErrorsGrid = new QTableWidget(0, 2, this);
     ErrorsGrid->setObjectName("ErrorsGrid");
-    ErrorsGrid->setHorizontalHeaderLabels({Q(Tr("File Name")), Q(Tr("Error"))});
+    ErrorsGrid->setHorizontalHeaderLabels({QTr("File Name"), QTr("Error")});
     ErrorsGrid->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
     ErrorsGrid->verticalHeader()->hide();
     ErrorsGrid->setEditTriggers(QAbstractItemView::NoEditTriggers);
     ErrorsGrid->setSelectionBehavior(QAbstractItemView::SelectRows);
     ErrorsGrid->setWordWrap(false);
-    auto* ok = new QPushButton(Q(Tr("OK")), this);
+    auto* ok = new QPushButton(QTr("OK"), this);
     ok->setObjectName("BtnOK");
     ok->setDefault(true);
     connect(ok, &QPushButton::clicked, this, &QDialog::accept);
@@ -69,8 +69,8 @@ TErrorForm::TErrorForm(QWidget* parent)
 void TErrorForm::SetErrors(const std::vector<TErrorEntry>& errors) {
     ErrorsGrid->setRowCount(static_cast<int>(errors.size()));
     for (int row = 0; row < ErrorsGrid->rowCount(); ++row) {
-        ErrorsGrid->setItem(row, 0, new QTableWidgetItem(Q(errors[row].FileName)));
-        ErrorsGrid->setItem(row, 1, new QTableWidgetItem(Q(errors[row].Error)));
+        ErrorsGrid->setItem(row, 0, new QTableWidgetItem(QStr(errors[row].FileName)));
+        ErrorsGrid->setItem(row, 1, new QTableWidgetItem(QStr(errors[row].Error)));
     }
 }
 

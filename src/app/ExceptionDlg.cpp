@@ -24,14 +24,14 @@ namespace {
 std::atomic<bool> ReportShown{false};
 
 QString Line(const char* label, const QString& value) {
-    return Q(Tr(label)) + " " + value;
+    return QTr(label) + " " + value;
 }
 
 } // namespace
 
 TExceptionDlg::TExceptionDlg(QWidget* parent) : QDialog(parent) {
     setObjectName("ExceptionDlg");
-    setWindowTitle(Q(Tr("Unexpected error")));
+    setWindowTitle(QTr("Unexpected error"));
     setWindowFlags(windowFlags() & ~Qt::WindowContextHelpButtonHint);
     QPalette white = palette();
     white.setColor(QPalette::Window, Qt::white);
@@ -46,15 +46,15 @@ TExceptionDlg::TExceptionDlg(QWidget* parent) : QDialog(parent) {
     ErrorInfoMemo->setFrameShape(QFrame::NoFrame);
     ErrorInfoMemo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     ErrorInfoMemo->setFixedSize(360, 4 * fontMetrics().lineSpacing() + 10);
-    auto* ok = new QPushButton(Q(Tr("OK")), this);
+    auto* ok = new QPushButton(QTr("OK"), this);
     ok->setObjectName("BtnOK");
     ok->setDefault(true);
     connect(ok, &QPushButton::clicked, this, &QDialog::accept);
 
     auto* texts = new QVBoxLayout;
-    texts->addWidget(new QLabel(Q(Tr("An unexpected error occured:")), this));
+    texts->addWidget(new QLabel(QTr("An unexpected error occured:"), this));
     texts->addWidget(ErrorInfoMemo);
-    auto* reportTo = new QLabel(Q(Tr("Please report to:")), this);
+    auto* reportTo = new QLabel(QTr("Please report to:"), this);
     reportTo->setVisible(!QString(QV_SUPPORT_URL).isEmpty());
     texts->addWidget(reportTo);
     texts->addWidget(LinkLabel(QV_SUPPORT_URL, this));
@@ -99,9 +99,9 @@ QStringList ExceptionReport(const std::string& message, const std::string& typeN
     const QString system =
         QSysInfo::prettyProductName() + " (" + QSysInfo::kernelType() + " " + QSysInfo::kernelVersion() + ")";
     return {
-        Q(Tr(message)),
-        Line(QT_TR_NOOP("Error type:"), Q(typeName)),
-        Line(QT_TR_NOOP("Occured in:"), Q(senderClass)),
+        QStr(Tr(message)),
+        Line(QT_TR_NOOP("Error type:"), QStr(typeName)),
+        Line(QT_TR_NOOP("Occured in:"), QStr(senderClass)),
         Line(QT_TR_NOOP("Program version:"), QV_VERSION),
         Line(QT_TR_NOOP("Operating system:"), system),
     };

@@ -3,7 +3,7 @@
 #include <QLabel>
 
 QString FillFormat(const std::string& format, std::initializer_list<QString> values) {
-    const QString text = Q(format);
+    const QString text = QStr(format);
     QString out;
     auto next = values.begin();
     for (qsizetype i = 0; i < text.size(); ++i) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/QtText.h"
+
 #include <QString>
 
 class QLabel;
@@ -9,10 +11,6 @@ class QWidget;
 #include <string>
 
 // Helpers shared by the windows for the texts they show.
-
-inline QString Q(const std::string& text) {
-    return QString::fromStdString(text);
-}
 
 // Fills the %d, %s and %f conversions of a translated format with values, in order; "%%" is a
 // percent sign. A conversion without a value is left out.

@@ -36,14 +36,14 @@ QTableWidgetItem* Cell(const QString& text, bool number) {
 }
 
 QString Kilobytes(const std::optional<double>& value) {
-    return value ? Q(DecimalText(*value)) : QString();
+    return value ? QStr(DecimalText(*value)) : QString();
 }
 
 } // namespace
 
 TInfoForm::TInfoForm(QWidget* parent) : QDialog(parent) {
     setObjectName("InfoForm");
-    setWindowTitle(Q(Tr("Database Information")));
+    setWindowTitle(QTr("Database Information"));
     setWindowFlags(windowFlags() & ~Qt::WindowContextHelpButtonHint);
     EFileName = ReadOnlyBox(this, "EFileName");
     EFileSize = ReadOnlyBox(this, "EFileSize");
@@ -51,14 +51,14 @@ TInfoForm::TInfoForm(QWidget* parent) : QDialog(parent) {
     ShowErrorsAction = ELastUpdate->addAction(style()->standardIcon(QStyle::SP_MessageBoxWarning),
                                               QLineEdit::TrailingPosition);
     ShowErrorsAction->setObjectName("ShowErrorsAction");
-    ShowErrorsAction->setToolTip(Q(Tr("Show error list")));
+    ShowErrorsAction->setToolTip(QTr("Show error list"));
     ShowErrorsAction->setVisible(false);
     connect(ShowErrorsAction, &QAction::triggered, this, &TInfoForm::ELastUpdateSubEditButton0Click);
 
     StatGrid = new QTableWidget(0, 4, this);
     StatGrid->setObjectName("StatGrid");
     StatGrid->setHorizontalHeaderLabels(
-        {Q(Tr("Tablatures")), Q(Tr("Count")), Q(Tr("Total Size (KB)")), Q(Tr("Avg. Size (KB)"))});
+        {QTr("Tablatures"), QTr("Count"), QTr("Total Size (KB)"), QTr("Avg. Size (KB)")});
     const int widths[] = {100, 70, 90, 90};
     for (int column = 0; column < 4; ++column)
         StatGrid->setColumnWidth(column, widths[column]);
@@ -71,14 +71,14 @@ TInfoForm::TInfoForm(QWidget* parent) : QDialog(parent) {
     StatGrid->setSelectionMode(QAbstractItemView::SingleSelection);
     StatGrid->setFixedWidth(100 + 70 + 90 + 90 + 2 * StatGrid->frameWidth());
 
-    auto* ok = new QPushButton(Q(Tr("OK")), this);
+    auto* ok = new QPushButton(QTr("OK"), this);
     ok->setObjectName("BtnOK");
     ok->setDefault(true);
     connect(ok, &QPushButton::clicked, this, &QDialog::accept);
     auto* form = new QFormLayout;
-    form->addRow(Q(Tr("File Name")), EFileName);
-    form->addRow(Q(Tr("File Size")), EFileSize);
-    form->addRow(Q(Tr("Updated")), ELastUpdate);
+    form->addRow(QTr("File Name"), EFileName);
+    form->addRow(QTr("File Size"), EFileSize);
+    form->addRow(QTr("Updated"), ELastUpdate);
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
     buttons->addWidget(ok);
@@ -98,9 +98,9 @@ void TInfoForm::Execute(QWidget* parent, TCatalogueConnection& db, const std::st
 void TInfoForm::Fill(TCatalogueConnection& db, const std::string& path) {
     Db = &db;
     const uintmax_t size = std::filesystem::file_size(path);
-    EFileName->setText(Q(path));
-    EFileSize->setText(Q(FileSizeText(size)));
-    ELastUpdate->setText(Q(LastUpdateText(db)));
+    EFileName->setText(QStr(path));
+    EFileSize->setText(QStr(FileSizeText(size)));
+    ELastUpdate->setText(QStr(LastUpdateText(db)));
     ShowErrorsAction->setVisible(ErrorCountOf(db) > 0);
     SetStatistics(ReadStatistics(db));
 }
@@ -112,7 +112,7 @@ void TInfoForm::SetStatistics(const std::vector<TStatRow>& rows) {
         const TStatRow& stat = rows[row];
         const bool total = row + 1 == StatGrid->rowCount();
         QTableWidgetItem* cells[] = {
-            Cell(stat.Type == "Total" ? Q(Tr("Total")) : Q(stat.Type), false),
+            Cell(stat.Type == "Total" ? QTr("Total") : QStr(stat.Type), false),
             Cell(QString::number(stat.Count), true),
             Cell(Kilobytes(stat.TotalKb), true),
             Cell(Kilobytes(stat.AverageKb), true),

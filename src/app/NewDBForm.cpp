@@ -15,22 +15,22 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
-TNewDBForm::TNewDBForm(QWidget* parent) : TScanSetupForm(parent, Q(Tr("New Database"))) {
+TNewDBForm::TNewDBForm(QWidget* parent) : TScanSetupForm(parent, QTr("New Database")) {
     setObjectName("NewDBForm");
-    auto* label = new QLabel(Q(Tr("Database filename:")), this);
+    auto* label = new QLabel(QTr("Database filename:"), this);
     DatabaseEditbox = new QLineEdit(this);
     DatabaseEditbox->setObjectName("DatabaseEditbox");
     label->setBuddy(DatabaseEditbox);
     BtnSelectFile = new QToolButton(this);
     BtnSelectFile->setObjectName("BtnSelectFile");
     BtnSelectFile->setText("...");
-    BtnSelectFile->setToolTip(Q(Tr("Select file name")));
+    BtnSelectFile->setToolTip(QTr("Select file name"));
     auto* row = new QHBoxLayout;
     row->addWidget(DatabaseEditbox);
     row->addWidget(BtnSelectFile);
     FieldsArea()->addWidget(label);
     FieldsArea()->addLayout(row);
-    BtnOpenDB = new QPushButton(Q(Tr("Open...")), this);
+    BtnOpenDB = new QPushButton(QTr("Open..."), this);
     BtnOpenDB->setObjectName("BtnOpenDB");
     ButtonRow()->insertWidget(0, BtnOpenDB);
     connect(BtnSelectFile, &QToolButton::clicked, this, &TNewDBForm::BtnSelectFileClick);
@@ -39,7 +39,7 @@ TNewDBForm::TNewDBForm(QWidget* parent) : TScanSetupForm(parent, Q(Tr("New Datab
 }
 
 int TNewDBForm::Execute(const std::string& databasePath) {
-    DatabaseEditbox->setText(Q(databasePath));
+    DatabaseEditbox->setText(QStr(databasePath));
     ChosenByDialog = false;
     DirsGrid->setFocus();
     return exec();
@@ -54,10 +54,10 @@ std::string TNewDBForm::DefaultDatabasePath() {
 }
 
 void TNewDBForm::BtnSelectFileClick() {
-    QFileDialog dialog(this, Q(Tr("Select file name")));
+    QFileDialog dialog(this, QTr("Select file name"));
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
-    dialog.setNameFilter(Q(Tr("Tablature Database (*.db3)")));
+    dialog.setNameFilter(QTr("Tablature Database (*.db3)"));
     dialog.setDefaultSuffix("db3");
     dialog.setDirectory(QFileInfo(DatabaseEditbox->text()).absolutePath());
     dialog.selectFile("tabs.db3");
@@ -70,14 +70,13 @@ void TNewDBForm::BtnSelectFileClick() {
 bool TNewDBForm::AcceptRequest() {
     const QString path = DatabaseEditbox->text();
     if (TrimBlanks(path).isEmpty()) {
-        Complain(DatabaseEditbox, Q(Tr("Select database filename!")));
+        Complain(DatabaseEditbox, QTr("Select database filename!"));
         return false;
     }
     const QFileInfo file(path);
     if (!file.exists() || file.isDir() || ChosenByDialog)
         return true;
-    const QString question =
-        FillFormat(Tr("File %s already exists."), {path}) + "\n" + Q(Tr("Overwrite it?"));
-    return QMessageBox::question(this, Q(Tr("Question")), question, QMessageBox::Yes | QMessageBox::No) ==
+    const QString question = FillFormat(Tr("File %s already exists."), {path}) + "\n" + QTr("Overwrite it?");
+    return QMessageBox::question(this, QTr("Question"), question, QMessageBox::Yes | QMessageBox::No) ==
            QMessageBox::Yes;
 }

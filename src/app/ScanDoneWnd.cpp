@@ -21,7 +21,7 @@ QString ScanResultText(int added, int errors, int64_t msec) {
                 FillFormat(TrN("There was %d error updating database.",
                                "There was %d errors updating database.", errors),
                            {QString::number(errors)}) +
-                " " + Q(Tr("Click here for details..."));
+                " " + QTr("Click here for details...");
     return text;
 }
 

@@ -29,7 +29,7 @@ public:
         const uint64_t ticket = ++Posted;
         QMetaObject::invokeMethod(
             &Context,
-            [this, stage = Q(stage), folder = Q(folder), ticket] {
+            [this, stage = QStr(stage), folder = QStr(folder), ticket] {
                 Form->ShowProgress(stage, folder);
                 std::lock_guard served(Mutex);
                 Served = ticket;
@@ -104,7 +104,7 @@ QString Breakable(QString path) {
 TScanForm::TScanForm(QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint) {
     setObjectName("ScanForm");
-    setWindowTitle(Q(Tr("Updating Database")));
+    setWindowTitle(QTr("Updating Database"));
     setFixedSize(360, 130);
     QPalette white = palette();
     white.setColor(QPalette::Window, Qt::white);
@@ -121,7 +121,7 @@ TScanForm::TScanForm(QWidget* parent)
     auto* line = new QFrame(this);
     line->setFrameShape(QFrame::HLine);
     line->setFrameShadow(QFrame::Sunken);
-    BtnCancel = new QPushButton(Q(Tr("Cancel")), this);
+    BtnCancel = new QPushButton(QTr("Cancel"), this);
     BtnCancel->setObjectName("BtnCancel");
     connect(BtnCancel, &QPushButton::clicked, this, &TScanForm::BtnCancelClick);
 
@@ -152,7 +152,7 @@ QString TScanForm::CommentText() const {
 
 TScanOutcome TScanForm::RunScan(std::vector<std::string> folders, uint8_t tabTypes, const std::string& dbFile,
                                 const std::string& codePage) {
-    LStage->setText(Q(Tr("Starting...")));
+    LStage->setText(QTr("Starting..."));
     LComment->clear();
     CloseAllowed = false;
     TScanProgressRelay relay(this);

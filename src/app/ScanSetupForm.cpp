@@ -54,7 +54,7 @@ TScanSetupForm::TScanSetupForm(QWidget* parent, const QString& caption) : QDialo
     setWindowTitle(caption);
     setWindowFlags(windowFlags() & ~Qt::WindowContextHelpButtonHint);
     auto* layout = new QVBoxLayout(this);
-    auto* label = new QLabel(Q(Tr("Directories to scan:")), this);
+    auto* label = new QLabel(QTr("Directories to scan:"), this);
     layout->addWidget(label);
     layout->addWidget(CreateDirsGrid());
     label->setBuddy(DirsGrid);
@@ -63,10 +63,10 @@ TScanSetupForm::TScanSetupForm(QWidget* parent, const QString& caption) : QDialo
     layout->addLayout(Fields);
     Buttons = new QHBoxLayout;
     Buttons->addStretch();
-    BtnOK = new QPushButton(Q(Tr("OK")), this);
+    BtnOK = new QPushButton(QTr("OK"), this);
     BtnOK->setObjectName("BtnOK");
     BtnOK->setDefault(true);
-    BtnCancel = new QPushButton(Q(Tr("Cancel")), this);
+    BtnCancel = new QPushButton(QTr("Cancel"), this);
     BtnCancel->setObjectName("BtnCancel");
     Buttons->addWidget(BtnOK);
     Buttons->addWidget(BtnCancel);
@@ -100,7 +100,7 @@ QWidget* TScanSetupForm::CreateDirsGrid() {
         DirsGrid->setItem(row, 0, new QTableWidgetItem);
         auto* button = new QToolButton(DirsGrid->viewport());
         button->setText("...");
-        button->setToolTip(Q(Tr("Select directory")));
+        button->setToolTip(QTr("Select directory"));
         button->setFocusPolicy(Qt::NoFocus);
         connect(button, &QToolButton::clicked, this, [this, row] { DirButtonClick(row); });
         DirButtons[row] = button;
@@ -115,11 +115,11 @@ QWidget* TScanSetupForm::CreateDirsGrid() {
 }
 
 QWidget* TScanSetupForm::CreateFormatGroup() {
-    FormatGroupBox = new QGroupBox(Q(Tr("Tablature formats")), this);
+    FormatGroupBox = new QGroupBox(QTr("Tablature formats"), this);
     FormatGroupBox->setObjectName("FormatGroupBox");
     auto* layout = new QVBoxLayout(FormatGroupBox);
     const auto add = [&](QCheckBox*& box, const char* name, const std::string& caption) {
-        box = new QCheckBox(Q(caption), FormatGroupBox);
+        box = new QCheckBox(QStr(caption), FormatGroupBox);
         box->setObjectName(name);
         box->setChecked(true);
         layout->addWidget(box);
@@ -169,7 +169,7 @@ bool TScanSetupForm::eventFilter(QObject* watched, QEvent* event) {
 void TScanSetupForm::DirButtonClick(int row) {
     QTableWidgetItem* cell = DirsGrid->item(row, 0);
     const QString folder = QFileDialog::getExistingDirectory(
-        this, Q(Tr("Select folder where your tablatures stored")), TrimBlanks(cell->text()));
+        this, QTr("Select folder where your tablatures stored"), TrimBlanks(cell->text()));
     if (!folder.isEmpty())
         cell->setText(folder);
 }
@@ -181,7 +181,7 @@ uint8_t TScanSetupForm::TabTypes() const {
 
 void TScanSetupForm::Complain(QWidget* widget, const QString& message) {
     QApplication::beep();
-    TBalloonHint::ShowAt(widget, Q(Tr("Error")), message, TBalloonIcon::Warning, 5000);
+    TBalloonHint::ShowAt(widget, QTr("Error"), message, TBalloonIcon::Warning, 5000);
 }
 
 void TScanSetupForm::BtnOKClick() {
@@ -193,9 +193,9 @@ void TScanSetupForm::BtnOKClick() {
             request.Folders.push_back(folder.toStdString());
     }
     if (request.Folders.empty())
-        return Complain(DirsGrid, Q(Tr("Select at least one directory!")));
+        return Complain(DirsGrid, QTr("Select at least one directory!"));
     if (request.TabTypes == 0)
-        return Complain(FormatGroupBox, Q(Tr("Select at least one tablature type!")));
+        return Complain(FormatGroupBox, QTr("Select at least one tablature type!"));
     if (!AcceptRequest())
         return;
     TBalloonHint::CloseCurrent();

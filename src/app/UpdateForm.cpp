@@ -6,7 +6,7 @@
 
 #include <QPushButton>
 
-TUpdateForm::TUpdateForm(QWidget* parent) : TScanSetupForm(parent, Q(Tr("Update Database"))) {
+TUpdateForm::TUpdateForm(QWidget* parent) : TScanSetupForm(parent, QTr("Update Database")) {
     setObjectName("UpdateForm");
 }
 
@@ -23,6 +23,6 @@ QStringList ReadDirectories(TCatalogueConnection& db, int max) {
     TSqlStatement query = db.Prepare("SELECT * FROM directories;");
     const int column = ColumnIndex(query, "directory");
     while (folders.size() < max && db.Step(query))
-        folders << (column < 0 ? QString() : Q(query.ColumnText(column)));
+        folders << (column < 0 ? QString() : QStr(query.ColumnText(column)));
     return folders;
 }
