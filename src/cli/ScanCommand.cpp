@@ -2,6 +2,7 @@
 #include "catalogue/ScanThread.h"
 #include "catalogue/TextConvert.h"
 #include "cli/CliArgs.h"
+#include "cli/CliCatalogue.h"
 #include "cli/CliCommands.h"
 #include "cli/CliProgress.h"
 #include "readers/TabFormats.h"
@@ -23,22 +24,19 @@ constexpr size_t MaxFolders = 20;
 constexpr auto RedrawInterval = 100ms;
 
 void PrintScanHelp() {
-    std::printf("%s\n\n%s\n\n%s\n", Tr("Usage: quiravel-cli scan --db FILE [OPTIONS] FOLDER...").c_str(),
-                Tr("Catalogues the tablature files under 1 to 20 folders into the catalogue FILE, replacing "
-                   "what it held.")
-                    .c_str(),
-                Tr("Options:").c_str());
-    const std::pair<const char*, std::string> rows[] = {
-        {"--db FILE", Tr("the catalogue to write (created when missing)")},
-        {"--types LIST", Tr("families to read, comma-separated: gp, ptb, tg, tef (default: all)")},
-        {"--encoding CP",
-         Tr("code page of non-Unicode texts, such as cp1251 (default: that of the language)")},
-        {"--help", Tr("show this help and exit")},
-        {"--version", Tr("show the version and exit")},
-    };
-    for (const auto& [name, text] : rows)
-        std::printf("  %-16s %s\n", name, text.c_str());
-    std::printf("\n%s\n", Tr("Ctrl+C stops the scan and keeps the files read until then.").c_str());
+    PrintCommandHelp(
+        Tr("Usage: quiravel-cli scan --db FILE [OPTIONS] FOLDER..."),
+        Tr("Catalogues the tablature files under 1 to 20 folders into the catalogue FILE, replacing "
+           "what it held."),
+        {
+            {"--db FILE", Tr("the catalogue to write (created when missing)")},
+            {"--types LIST", Tr("families to read, comma-separated: gp, ptb, tg, tef (default: all)")},
+            {"--encoding CP",
+             Tr("code page of non-Unicode texts, such as cp1251 (default: that of the language)")},
+            {"--help", Tr("show this help and exit")},
+            {"--version", Tr("show the version and exit")},
+        },
+        {Tr("Ctrl+C stops the scan and keeps the files read until then.")});
 }
 
 // "gp,ptb" -> the family bits; 0 when a name is unknown (bad is set to it).
@@ -191,18 +189,9 @@ int RunScanCommand(const std::vector<std::string>& args) {
     const TCliArgs a = ParseCliArgs(
         args,
         {{"--db", true}, {"--types", true}, {"--encoding", true}, {"--help", false}, {"--version", false}});
-    if (!a.Error.empty())
-        return UsageError("scan", a.Error);
-    if (a.Has("--help")) {
-        PrintScanHelp();
-        return ExitOk;
-    }
-    if (a.Has("--version")) {
-        PrintVersion();
-        return ExitOk;
-    }
-    if (!a.Has("--db") || a.Values.at("--db").empty())
-        return UsageError("scan", Tr("the catalogue file is missing (--db FILE)"));
+    int exit = ExitOk;
+    if (CommandDone("scan", a, PrintScanHelp, exit))
+        return exit;
     if (a.Positionals.empty() || a.Positionals.size() > MaxFolders)
         return UsageError("scan", FillText(Tr("give 1 to %d folders"), {std::to_string(MaxFolders)}));
     std::string bad;
