@@ -22,6 +22,9 @@ namespace {
 const char* const ListColumns[] = {"title", "artist",   "album",    "year",    "words",
                                    "music", "filename", "filesize", "filedate"};
 
+// The position of "mdb" among the --format values.
+constexpr int AccessFormat = 3;
+
 void PrintExportHelp() {
     PrintCommandHelp(
         Tr("Usage: quiravel-cli export --db FILE --format xls|html|xml|mdb [OPTIONS] OUT"),
@@ -123,6 +126,62 @@ int ExportAccess(TExportRowSource& source, const std::string& out) {
                   out);
 }
 
+// What the options ask for, once checked.
+struct TExportRequest {
+    int Format = -1; // the position among xls, html, xml and mdb
+    BrowseInput List;
+    std::string CodePage;
+    std::string Out;
+};
+
+// Checks the options in order and fills request; the first usage error, or empty.
+std::string ReadExportRequest(const TCliArgs& a, TExportRequest& request) {
+    std::string error, bad;
+    request.Format = ChoiceIndex(a, "--format", {"xls", "html", "xml", "mdb"}, -1, error);
+    if (!error.empty())
+        return error;
+    if (request.Format < 0)
+        return Tr("the format is missing (--format xls, html, xml or mdb)");
+    request.List.SortColumns = {{"title", false}};
+    if (a.Has("--sort")) {
+        request.List.SortColumns.clear();
+        if (!ParseSort(a.Values.at("--sort"), request.List.SortColumns, bad))
+            return FillText(Tr("cannot sort by \"%s\""), {bad});
+    }
+    request.CodePage = a.Has("--encoding") ? a.Values.at("--encoding") : "";
+    if (a.Has("--encoding") && (request.CodePage.empty() || !TAnsiDecoder::IsKnownCodePage(request.CodePage)))
+        return FillText(Tr("unknown code page \"%s\""), {request.CodePage});
+    if (a.Positionals.size() != 1 || a.Positionals[0].empty())
+        return Tr("give one output file");
+    request.Out = a.Positionals[0];
+    std::error_code ec;
+    if (request.Format == AccessFormat && !a.Has("--overwrite") && std::filesystem::exists(request.Out, ec))
+        return FillText(Tr("\"%s\" exists; give --overwrite to replace it"), {request.Out});
+    return {};
+}
+
+// Exports the list of the open catalogue as asked; the exit code.
+int Export(TCatalogueConnection& db, const TExportRequest& request) {
+    const TExportKind kinds[] = {ekExcel, ekHTML, ekXML};
+    const std::string& out = request.Out;
+    try {
+        BrowseInput unsorted = request.List;
+        unsorted.SortColumns.clear();
+        TCatalogueExportSource source(db, SongsBrowseSQL(request.List), SongsBrowseSQL(unsorted));
+        if (request.Format == AccessFormat)
+            return ExportAccess(source, out);
+        return Report(ExportWithProgress(request.CodePage,
+                                         [&](const TExportOptions& options) {
+                                             return ExportCatalogue(source, kinds[request.Format], out,
+                                                                    options);
+                                         }),
+                      out);
+    } catch (const EDatabaseError& e) {
+        std::fprintf(stderr, "%s\n", ExportFailureText(out, e.what()).c_str());
+        return ExitFailure;
+    }
+}
+
 } // namespace
 
 std::string ExportSummary() {
@@ -141,52 +200,16 @@ int RunExportCommand(const std::vector<std::string>& args) {
     int exit = ExitOk;
     if (CommandDone("export", a, PrintExportHelp, exit))
         return exit;
-    std::string error, bad;
-    const int format = ChoiceIndex(a, "--format", {"xls", "html", "xml", "mdb"}, -1, error);
-    if (error.empty() && format < 0)
-        error = Tr("the format is missing (--format xls, html, xml or mdb)");
-    const bool access = format == 3;
-    BrowseInput list;
-    list.SortColumns = {{"title", false}};
-    if (error.empty() && a.Has("--sort")) {
-        list.SortColumns.clear();
-        if (!ParseSort(a.Values.at("--sort"), list.SortColumns, bad))
-            error = FillText(Tr("cannot sort by \"%s\""), {bad});
-    }
-    const std::string codePage = a.Has("--encoding") ? a.Values.at("--encoding") : "";
-    if (error.empty() && a.Has("--encoding") &&
-        (codePage.empty() || !TAnsiDecoder::IsKnownCodePage(codePage)))
-        error = FillText(Tr("unknown code page \"%s\""), {codePage});
-    if (error.empty() && (a.Positionals.size() != 1 || a.Positionals[0].empty()))
-        error = Tr("give one output file");
-    std::error_code ec;
-    if (error.empty() && access && !a.Has("--overwrite") && std::filesystem::exists(a.Positionals[0], ec))
-        error = FillText(Tr("\"%s\" exists; give --overwrite to replace it"), {a.Positionals[0]});
+    TExportRequest request;
+    const std::string error = ReadExportRequest(a, request);
     if (!error.empty())
         return UsageError("export", error);
-
-    const std::string& out = a.Positionals[0];
-    if (IsReadOnlyTarget(out)) {
-        std::fprintf(stderr, "%s\n", ReadOnlyTargetText(out).c_str());
+    if (IsReadOnlyTarget(request.Out)) {
+        std::fprintf(stderr, "%s\n", ReadOnlyTargetText(request.Out).c_str());
         return ExitFailure;
     }
     TCatalogueConnection db;
     if (!OpenCatalogueForCli(db, a.Values.at("--db")))
         return ExitFailure;
-    const TExportKind kinds[] = {ekExcel, ekHTML, ekXML};
-    try {
-        BrowseInput unsorted = list;
-        unsorted.SortColumns.clear();
-        TCatalogueExportSource source(db, SongsBrowseSQL(list), SongsBrowseSQL(unsorted));
-        if (access)
-            return ExportAccess(source, out);
-        return Report(ExportWithProgress(codePage,
-                                         [&](const TExportOptions& options) {
-                                             return ExportCatalogue(source, kinds[format], out, options);
-                                         }),
-                      out);
-    } catch (const EDatabaseError& e) {
-        std::fprintf(stderr, "%s\n", ExportFailureText(out, e.what()).c_str());
-        return ExitFailure;
-    }
+    return Export(db, request);
 }
