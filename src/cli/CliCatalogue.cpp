@@ -1,5 +1,6 @@
 #include "cli/CliCatalogue.h"
 
+#include "catalogue/TextConvert.h"
 #include "cli/CliArgs.h"
 #include "cli/CliCommands.h"
 #include "settings/Translate.h"
@@ -151,4 +152,13 @@ bool ReadSearchOptions(const TCliArgs& args, BrowseInput& in, std::string& error
     if (error.empty())
         in.FileNameSearch = ChoiceIndex(args, "--filenames", {"none", "names", "paths"}, 0, error);
     return error.empty();
+}
+
+bool ReadCodePage(const TCliArgs& args, std::string& codePage, std::string& error) {
+    codePage = args.Has("--encoding") ? args.Values.at("--encoding") : "";
+    if (args.Has("--encoding") && (codePage.empty() || !TAnsiDecoder::IsKnownCodePage(codePage))) {
+        error = FillText(Tr("unknown code page \"%s\""), {codePage});
+        return false;
+    }
+    return true;
 }

@@ -48,6 +48,9 @@ BrowseInput ListInput(const TCliArgs& args);
 // value.
 bool ReadSearchOptions(const TCliArgs& args, BrowseInput& in, std::string& error);
 
+// The value of --encoding, "" when absent; false with error set for an empty or unknown code page.
+bool ReadCodePage(const TCliArgs& args, std::string& codePage, std::string& error);
+
 // The position of the option's value among names; fallback when the option is absent; -1 (and
 // error set) for a value not among them.
 int ChoiceIndex(const TCliArgs& args, const char* option, const std::vector<const char*>& names, int fallback,

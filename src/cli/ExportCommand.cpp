@@ -1,5 +1,4 @@
 #include "browse/QueryComposer.h"
-#include "catalogue/TextConvert.h"
 #include "cli/CliArgs.h"
 #include "cli/CliCatalogue.h"
 #include "cli/CliCommands.h"
@@ -148,9 +147,8 @@ std::string ReadExportRequest(const TCliArgs& a, TExportRequest& request) {
         if (!ParseSort(a.Values.at("--sort"), request.List.SortColumns, bad))
             return FillText(Tr("cannot sort by \"%s\""), {bad});
     }
-    request.CodePage = a.Has("--encoding") ? a.Values.at("--encoding") : "";
-    if (a.Has("--encoding") && (request.CodePage.empty() || !TAnsiDecoder::IsKnownCodePage(request.CodePage)))
-        return FillText(Tr("unknown code page \"%s\""), {request.CodePage});
+    if (!ReadCodePage(a, request.CodePage, error))
+        return error;
     if (a.Positionals.size() != 1 || a.Positionals[0].empty())
         return Tr("give one output file");
     request.Out = a.Positionals[0];

@@ -1,6 +1,5 @@
 #include "catalogue/CatalogueConnection.h"
 #include "catalogue/ScanThread.h"
-#include "catalogue/TextConvert.h"
 #include "cli/CliArgs.h"
 #include "cli/CliCatalogue.h"
 #include "cli/CliCommands.h"
@@ -199,9 +198,9 @@ int RunScanCommand(const std::vector<std::string>& args) {
     if (!types)
         return UsageError("scan",
                           FillText(Tr("unknown tablature type \"%s\" (known: gp, ptb, tg, tef)"), {bad}));
-    const std::string codePage = a.Has("--encoding") ? a.Values.at("--encoding") : "";
-    if (a.Has("--encoding") && (codePage.empty() || !TAnsiDecoder::IsKnownCodePage(codePage)))
-        return UsageError("scan", FillText(Tr("unknown code page \"%s\""), {codePage}));
+    std::string codePage, error;
+    if (!ReadCodePage(a, codePage, error))
+        return UsageError("scan", error);
 
     std::vector<std::string> folders;
     for (const std::string& f : a.Positionals)
