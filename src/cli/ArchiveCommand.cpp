@@ -109,6 +109,38 @@ int Report(const TZipRunResult& r, bool closed, const TZipArchive& zip) {
     return FinishOutput() && !r.Failed && !r.Stopped ? ExitOk : ExitFailure;
 }
 
+// Checks the options and fills job; the first usage error, or empty.
+std::string ReadArchiveJob(const TCliArgs& a, TZipJob& job) {
+    std::string error;
+    if (ChooseSelection(a, job, error) && a.Positionals.size() != 1)
+        error = Tr("give one archive file");
+    if (error.empty() && a.Has("--new") && a.Has("--add"))
+        error = Tr("choose one of --new and --add");
+    if (!error.empty())
+        return error;
+    const std::string& out = a.Positionals[0];
+    struct stat st {};
+    if (::stat(out.c_str(), &st) == 0 && !a.Has("--new") && !a.Has("--add"))
+        return FillText(Tr("\"%s\" exists: give --add to add the files to it or --new to replace it"), {out});
+    return {};
+}
+
+// Adds the job's files to the archive out and reports; the exit code.
+int Archive(const TCliArgs& a, const TZipJob& job, const std::string& out) {
+    TZipArchive zip;
+    if (!OpenArchive(zip, a, out))
+        return ExitFailure;
+    const TZipRunResult result = ArchiveWithProgress(zip, job);
+    if (result.Failed && result.Added == 0) {
+        // Nothing was added: an archive that existed stays as it was, rather than emptied by --new.
+        zip.Abandon();
+        std::fprintf(stderr, "%s\n", result.Error.c_str());
+        return ExitFailure;
+    }
+    const bool closed = zip.Close();
+    return Report(result, closed, zip);
+}
+
 } // namespace
 
 std::string ArchiveSummary() {
@@ -134,35 +166,12 @@ int RunArchiveCommand(const std::vector<std::string>& args) {
     if (CommandDone("archive", a, PrintArchiveHelp, exit))
         return exit;
     TZipJob job;
-    std::string error;
-    if (ChooseSelection(a, job, error) && a.Positionals.size() != 1)
-        error = Tr("give one archive file");
-    if (error.empty() && a.Has("--new") && a.Has("--add"))
-        error = Tr("choose one of --new and --add");
+    const std::string error = ReadArchiveJob(a, job);
     if (!error.empty())
         return UsageError("archive", error);
-    const std::string out = a.Positionals[0];
-    struct stat st {};
-    if (::stat(out.c_str(), &st) == 0 && !a.Has("--new") && !a.Has("--add"))
-        return UsageError("archive",
-                          FillText(Tr("\"%s\" exists: give --add to add the files to it or --new to "
-                                      "replace it"),
-                                   {out}));
-
     TCatalogueConnection db;
     if (!OpenCatalogueForCli(db, a.Values.at("--db")))
         return ExitFailure;
     job.Catalogue = &db;
-    TZipArchive zip;
-    if (!OpenArchive(zip, a, out))
-        return ExitFailure;
-    const TZipRunResult result = ArchiveWithProgress(zip, job);
-    if (result.Failed && result.Added == 0) {
-        // Nothing was added: an archive that existed stays as it was, rather than emptied by --new.
-        zip.Abandon();
-        std::fprintf(stderr, "%s\n", result.Error.c_str());
-        return ExitFailure;
-    }
-    const bool closed = zip.Close();
-    return Report(result, closed, zip);
+    return Archive(a, job, a.Positionals[0]);
 }
