@@ -88,6 +88,8 @@ struct TZipArchive::TState {
     bool Fail(const std::string& message);
     bool Break(const std::string& message);
     std::string WriteFailure() const;
+    bool FreeName(const TFileId& id, std::string& name) const;
+    bool Stored(const std::string& name, const TFileId& id);
     bool AddFolders(const std::string& source, const std::string& name, time_t fallbackTime);
     bool OpenEntry(const std::string& name, const struct stat& st, int method, int level);
     bool WriteEntry(const std::string& source, int fd, const struct stat& st, const std::string& name,
@@ -215,16 +217,10 @@ TZipAddResult TZipArchive::AddFile(const std::string& sourcePath) {
     }
     const TFileId id{st.st_dev, st.st_ino};
     const std::string formed = name;
-    for (int n = 2;; ++n) {
-        auto held = S->RunNames.find(name);
-        if (held == S->RunNames.end())
-            break;
-        if (held->second == id) {
-            result.Outcome = TZipAddOutcome::Duplicate;
-            result.EntryName = name;
-            return result;
-        }
-        name = NumberedName(formed, n);
+    if (!S->FreeName(id, name)) {
+        result.Outcome = TZipAddOutcome::Duplicate;
+        result.EntryName = name;
+        return result;
     }
     result.Renamed = name != formed;
     const ssize_t first = ReadPiece(fd.Get(), S->Buffer);
@@ -235,14 +231,33 @@ TZipAddResult TZipArchive::AddFile(const std::string& sourcePath) {
     if ((S->PreserveDirs && !S->AddFolders(sourcePath, name, st.st_mtime)) ||
         !S->WriteEntry(sourcePath, fd.Get(), st, name, static_cast<size_t>(first)))
         return result;
-    S->RunNames.emplace(name, id);
-    if (S->OldNames.contains(name)) {
-        S->Superseded.insert(name);
-        result.ReplacedOld = true;
-    }
+    result.ReplacedOld = S->Stored(name, id);
     result.Outcome = TZipAddOutcome::Added;
     result.EntryName = name;
     return result;
+}
+
+// Turns name into the first of name, "name (2)", "name (3)"... that no entry of this run holds;
+// false when this very file already stands under one of them (name is then that entry).
+bool TZipArchive::TState::FreeName(const TFileId& id, std::string& name) const {
+    const std::string formed = name;
+    for (int n = 2;; ++n) {
+        const auto held = RunNames.find(name);
+        if (held == RunNames.end())
+            return true;
+        if (held->second == id)
+            return false;
+        name = NumberedName(formed, n);
+    }
+}
+
+// Notes the entry of this run; true when it replaces an entry of the archive added to.
+bool TZipArchive::TState::Stored(const std::string& name, const TFileId& id) {
+    RunNames.emplace(name, id);
+    if (!OldNames.contains(name))
+        return false;
+    Superseded.insert(name);
+    return true;
 }
 
 bool TZipArchive::TState::AddFolders(const std::string& source, const std::string& name,
