@@ -98,9 +98,7 @@ int PrintTablatures(TCatalogueConnection& db, const std::string& sql) {
             PrintFields(fields);
         }
     } catch (const EDatabaseError& e) {
-        std::fflush(stdout);
-        PrintFailure(db.Path(), e.what());
-        return ExitFailure;
+        return ReadFailure(db.Path(), e.what());
     }
     return FinishOutput() ? ExitOk : ExitFailure;
 }
@@ -133,6 +131,24 @@ int ChoiceIndex(const TCliArgs& args, const char* option, const std::vector<cons
     }
     error = FillText(Tr("unknown value \"%s\" of %s (known: %s)"), {given->second, option, known});
     return -1;
+}
+
+bool OpenForReading(const std::string& command, const TCliArgs& args, void (*printHelp)(),
+                    TCatalogueConnection& db, int& exit) {
+    if (CommandDone(command, args, printHelp, exit))
+        return false;
+    if (!args.Positionals.empty()) {
+        exit = UsageError(command, FillText(Tr("unexpected argument \"%s\""), {args.Positionals[0]}));
+        return false;
+    }
+    exit = ExitFailure;
+    return OpenCatalogueForCli(db, args.Values.at("--db"));
+}
+
+int ReadFailure(const std::string& path, const char* message) {
+    std::fflush(stdout);
+    PrintFailure(path, message);
+    return ExitFailure;
 }
 
 BrowseInput ListInput(const TCliArgs& args) {

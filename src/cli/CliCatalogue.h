@@ -40,6 +40,14 @@ struct TCliArgs;
 // command has nothing more to do.
 bool CommandDone(const std::string& command, const TCliArgs& args, void (*printHelp)(), int& exit);
 
+// For the commands that take --db and no arguments: handles what CommandDone handles and a stray
+// argument, then opens the catalogue; false (with the exit code) when the command has nothing
+// more to do.
+bool OpenForReading(const std::string& command, const TCliArgs& args, void (*printHelp)(),
+                    TCatalogueConnection& db, int& exit);
+// Prints a failed read as "FILE: message" on stderr, after what stdout holds; returns ExitFailure.
+int ReadFailure(const std::string& path, const char* message);
+
 // The tablature list sorted by title, of the artist of --artist NAME and the album of --album NAME
 // (each absent: all of them).
 BrowseInput ListInput(const TCliArgs& args);

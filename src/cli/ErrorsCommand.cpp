@@ -4,8 +4,6 @@
 #include "cli/CliCommands.h"
 #include "settings/Translate.h"
 
-#include <cstdio>
-
 namespace {
 
 void PrintErrorsHelp() {
@@ -29,22 +27,15 @@ std::string ErrorsSummary() {
 
 int RunErrorsCommand(const std::vector<std::string>& args) {
     const TCliArgs a = ParseCliArgs(args, {{"--db", true}, {"--help", false}, {"--version", false}});
-    int exit = ExitOk;
-    if (CommandDone("errors", a, PrintErrorsHelp, exit))
-        return exit;
-    if (!a.Positionals.empty())
-        return UsageError("errors", FillText(Tr("unexpected argument \"%s\""), {a.Positionals[0]}));
-    const std::string path = a.Values.at("--db");
     TCatalogueConnection db;
-    if (!OpenCatalogueForCli(db, path))
-        return ExitFailure;
+    int exit = ExitOk;
+    if (!OpenForReading("errors", a, PrintErrorsHelp, db, exit))
+        return exit;
     try {
         for (const TErrorEntry& entry : ReadErrorList(db))
             PrintFields({entry.FileName, entry.Error});
     } catch (const EDatabaseError& e) {
-        std::fflush(stdout);
-        std::fprintf(stderr, "%s: %s\n", path.c_str(), e.what());
-        return ExitFailure;
+        return ReadFailure(a.Values.at("--db"), e.what());
     }
     return FinishOutput() ? ExitOk : ExitFailure;
 }

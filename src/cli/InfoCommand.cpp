@@ -67,15 +67,11 @@ std::string InfoSummary() {
 
 int RunInfoCommand(const std::vector<std::string>& args) {
     const TCliArgs a = ParseCliArgs(args, {{"--db", true}, {"--help", false}, {"--version", false}});
-    int exit = ExitOk;
-    if (CommandDone("info", a, PrintInfoHelp, exit))
-        return exit;
-    if (!a.Positionals.empty())
-        return UsageError("info", FillText(Tr("unexpected argument \"%s\""), {a.Positionals[0]}));
-    const std::string path = a.Values.at("--db");
     TCatalogueConnection db;
-    if (!OpenCatalogueForCli(db, path))
-        return ExitFailure;
+    int exit = ExitOk;
+    if (!OpenForReading("info", a, PrintInfoHelp, db, exit))
+        return exit;
+    const std::string& path = a.Values.at("--db");
     try {
         const uintmax_t size = std::filesystem::file_size(path);
         const std::vector<TTableRow> table = StatisticsTable(db);
@@ -84,9 +80,7 @@ int RunInfoCommand(const std::vector<std::string>& args) {
                     LastUpdateText(db).c_str(), Tr("Errors").c_str(), ErrorCountOf(db));
         PrintTable(table);
     } catch (const std::exception& e) {
-        std::fflush(stdout);
-        std::fprintf(stderr, "%s: %s\n", path.c_str(), e.what());
-        return ExitFailure;
+        return ReadFailure(path, e.what());
     }
     return FinishOutput() ? ExitOk : ExitFailure;
 }

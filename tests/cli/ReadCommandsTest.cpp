@@ -165,6 +165,8 @@ TEST(ReadCommandsFailures, BadArgumentsExitWithTwo) {
         {{"browse", "--db", "x.db3", "extra"}, "unexpected argument \"extra\""},
         {{"info", "--db", "x.db3", "--field", "title"}, "quiravel-cli info: unknown option \"--field\""},
         {{"errors"}, "quiravel-cli errors: the catalogue file is missing (--db FILE)"},
+        {{"info", "--db", "x.db3", "extra"}, "quiravel-cli info: unexpected argument \"extra\""},
+        {{"errors", "--db", "x.db3", "extra"}, "quiravel-cli errors: unexpected argument \"extra\""},
     };
     for (const auto& c : cases) {
         const TRun r = Cli(c.Args);
