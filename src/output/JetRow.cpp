@@ -23,33 +23,31 @@ int32_t ClampToLong(int64_t n, int64_t& cut) {
     return static_cast<int32_t>(n);
 }
 
-// Plain ASCII without NUL that fits whole is stored without decoding, which is most catalogue text.
-size_t EncodePlainAscii(const unsigned char* p, size_t size, bool compress, uint8_t* out) {
-    if (compress && size > 2) {
+// Two bytes a unit; compressed, a narrow text (every unit in 1..0xFF) of more than two units is the
+// mark FF FE and one byte a unit.
+template <class Unit>
+size_t PutUnits(const Unit* units, size_t count, bool narrow, bool compress, uint8_t* out) {
+    if (compress && narrow && count > 2) {
         out[0] = 0xFF;
         out[1] = 0xFE;
-        std::memcpy(out + 2, p, size);
-        return 2 + size;
+        if constexpr (sizeof(Unit) == 1)
+            std::memcpy(out + 2, units, count);
+        else
+            for (size_t i = 0; i < count; ++i)
+                out[2 + i] = static_cast<uint8_t>(units[i]);
+        return 2 + count;
     }
-    for (size_t i = 0; i < size; ++i) {
-        out[2 * i] = p[i];
-        out[2 * i + 1] = 0;
-    }
-    return 2 * size;
+    for (size_t i = 0; i < count; ++i)
+        JetPut16(out + 2 * i, static_cast<uint16_t>(units[i]));
+    return 2 * count;
 }
 
-} // namespace
-
-size_t EncodeJetText(std::string_view utf8, size_t maxUnits, bool compress, uint8_t* out, bool& cut) {
-    maxUnits = std::min(maxUnits, JetMaxTextUnits);
+// utf8 as UTF-16 units, malformed bytes as U+FFFD, at most maxUnits of them (cut set when more were
+// left); narrow tells whether every unit is in 1..0xFF.
+size_t ToUtf16Units(std::string_view utf8, size_t maxUnits, char16_t* units, bool& narrow, bool& cut) {
     const auto* p = reinterpret_cast<const unsigned char*>(utf8.data());
-    if (utf8.size() <= maxUnits && std::all_of(p, p + utf8.size(), [](unsigned char c) {
-            return static_cast<unsigned char>(c - 1) < 0x7F;
-        }))
-        return EncodePlainAscii(p, utf8.size(), compress, out);
-    std::array<char16_t, JetMaxTextUnits> units;
     size_t count = 0;
-    bool narrow = true; // every unit in 1..0xFF
+    narrow = true;
     for (size_t i = 0; i < utf8.size();) {
         char32_t cp = p[i];
         size_t length = 1;
@@ -73,16 +71,23 @@ size_t EncodeJetText(std::string_view utf8, size_t maxUnits, bool compress, uint
         }
         i += length;
     }
-    if (compress && narrow && count > 2) {
-        out[0] = 0xFF;
-        out[1] = 0xFE;
-        for (size_t i = 0; i < count; ++i)
-            out[2 + i] = static_cast<uint8_t>(units[i]);
-        return 2 + count;
-    }
-    for (size_t i = 0; i < count; ++i)
-        JetPut16(out + 2 * i, units[i]);
-    return 2 * count;
+    return count;
+}
+
+} // namespace
+
+size_t EncodeJetText(std::string_view utf8, size_t maxUnits, bool compress, uint8_t* out, bool& cut) {
+    maxUnits = std::min(maxUnits, JetMaxTextUnits);
+    const auto* p = reinterpret_cast<const unsigned char*>(utf8.data());
+    // Plain ASCII without NUL that fits whole is stored without decoding, which is most catalogue text.
+    if (utf8.size() <= maxUnits && std::all_of(p, p + utf8.size(), [](unsigned char c) {
+            return static_cast<unsigned char>(c - 1) < 0x7F;
+        }))
+        return PutUnits(p, utf8.size(), true, compress, out);
+    std::array<char16_t, JetMaxTextUnits> units;
+    bool narrow = true;
+    const size_t count = ToUtf16Units(utf8, maxUnits, units.data(), narrow, cut);
+    return PutUnits(units.data(), count, narrow, compress, out);
 }
 
 TJetRowPacker::TJetRowPacker(std::vector<TJetColumn> columns) : Columns(std::move(columns)) {
