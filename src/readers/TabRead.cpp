@@ -14,7 +14,9 @@ void ReadExact(TTabStream& stream, void* buffer, size_t count, const char* messa
     }
 }
 
-void ReadByte(TTabStream& stream, uint8_t& value) { ReadExact(stream, &value, 1, "Cannot read BYTE"); }
+void ReadByte(TTabStream& stream, uint8_t& value) {
+    ReadExact(stream, &value, 1, "Cannot read BYTE");
+}
 
 void ReadWord(TTabStream& stream, uint16_t& value) {
     unsigned char b[2];
@@ -48,13 +50,15 @@ void ReadUtf16String(TTabStream& stream, char* buffer) {
     buffer[2 * len] = '\0';
 }
 
+// A scan clears a reused record for every file; the 4 KiB name, which no reader fills, is only
+// emptied.
 void ClearTabInfo(TabInfo& info) {
     ZeroField(info.Title, TabTextSize);
     ZeroField(info.Artist, TabTextSize);
     ZeroField(info.Album, TabTextSize);
     ZeroField(info.Words, TabTextSize);
     ZeroField(info.Music, TabTextSize);
-    ZeroField(info.FileName, TabPathSize);
+    info.FileName[0] = '\0';
     info.Year = 0;
     info.FileSize = 0;
     info.Encoding = teAnsi;
@@ -76,4 +80,6 @@ void SwapUtf16Field(char* field) {
     }
 }
 
-void ZeroField(void* buffer, size_t count) { std::memset(buffer, 0, count); }
+void ZeroField(void* buffer, size_t count) {
+    std::memset(buffer, 0, count);
+}

@@ -14,6 +14,7 @@ uint8_t ReadByteString(TTabStream& stream, char* buffer);
 // Length byte then that many 16-bit units, byte order untouched; buffer holds 512 zeroed bytes.
 void ReadUtf16String(TTabStream& stream, char* buffer);
 
+// Zeroes the five text fields, year, size and encoding; FileName is made empty.
 void ClearTabInfo(TabInfo& info);
 void CopyToField(char* field, size_t capacity, std::string_view text);
 void SwapUtf16Field(char* field);

@@ -103,8 +103,9 @@ TEST(TabRead, ClearAndCopyToField) {
     EXPECT_EQ(info.Year, 0);
     EXPECT_EQ(info.FileSize, 0);
     EXPECT_EQ(info.FileDate, 1234u);
-    EXPECT_EQ(info.Title[0], '\0');
-    EXPECT_EQ(info.FileName[TabPathSize - 1], '\0');
+    for (const char* field : {info.Title, info.Artist, info.Album, info.Words, info.Music})
+        EXPECT_EQ(std::string(field, TabTextSize), std::string(TabTextSize, '\0'));
+    EXPECT_EQ(info.FileName[0], '\0');
 
     CopyToField(info.Title, TabTextSize, std::string(600, 'x'));
     EXPECT_EQ(std::strlen(info.Title), 511u);
