@@ -41,8 +41,9 @@ private:
     void RaiseFailure();
 
     static constexpr size_t Capacity = 256;
-    // The writer wakes for this many queued rows at a time, sparing a hand-off per file.
-    static constexpr size_t Batch = 32;
+    // The writer wakes for this many queued rows at a time, sparing a hand-off per file; half the
+    // ring, so the reader fills the other half meanwhile.
+    static constexpr size_t Batch = Capacity / 2;
 
     const TStoreRow Store;
     std::unique_ptr<TabInfo[]> Slots;
