@@ -15,8 +15,7 @@ void OpenOrThrow(TSqlConnection& db, const std::string& file, int flags) {
 } // namespace
 
 void TCatalogueConnection::Open(const std::string& path) {
-    Db = TSqlConnection();
-    FilePath.clear();
+    Forget();
     std::error_code ec;
     if (std::filesystem::status(path, ec).type() == std::filesystem::file_type::not_found)
         throw EDatabaseError(Tr("File not found"));
@@ -28,19 +27,39 @@ void TCatalogueConnection::Open(const std::string& path) {
         OpenOrThrow(upgrading, file, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX);
         CheckCatalogueVersion(upgrading);
     }
+    OpenReading(file);
+    FilePath = path;
+}
+
+void TCatalogueConnection::OpenReader(const TCatalogueConnection& source) {
+    Forget();
+    if (!source.IsOpen())
+        throw EDatabaseError(Tr("Database not loaded"));
+    OpenReading(source.AbsolutePath);
+    FilePath = source.FilePath;
+}
+
+void TCatalogueConnection::Forget() {
+    Db = TSqlConnection();
+    FilePath.clear();
+    AbsolutePath.clear();
+}
+
+void TCatalogueConnection::OpenReading(const std::string& file) {
     TSqlConnection reading;
     OpenOrThrow(reading, file, SQLITE_OPEN_READONLY | SQLITE_OPEN_FULLMUTEX);
     // Read-only already; queries-only also refuses temporary tables.
     if (!reading.Exec("PRAGMA query_only = ON;"))
         ThrowDatabaseError(reading.LastError());
     Db = std::move(reading);
-    FilePath = path;
+    AbsolutePath = file;
 }
 
 bool TCatalogueConnection::Close() {
     if (!Db.Close())
         return false;
     FilePath.clear();
+    AbsolutePath.clear();
     return true;
 }
 

@@ -13,10 +13,12 @@
 // it (the user's own SQL included) can change the file. Every failure throws EDatabaseError with
 // a translated message.
 //
-// Thread safety: the connection is opened with SQLITE_OPEN_FULLMUTEX, so after Open the main
-// thread and the list workers may Prepare and Step on it at the same time; each failure's message
-// is read under the connection's mutex, so it belongs to that failure. A statement belongs to one
-// thread at a time. Open and Close belong to one thread while no other uses the connection.
+// Thread safety: the connection is opened with SQLITE_OPEN_FULLMUTEX, so after Open several threads
+// may Prepare and Step on it at the same time; each failure's message is read under the
+// connection's mutex, so it belongs to that failure. A statement belongs to one thread at a time.
+// Open, OpenReader and Close belong to one thread while no other uses the connection. Threads that
+// share one connection take turns: a long first step (a sort) holds the others for its length, so
+// a thread that must not wait reads through a connection of its own (OpenReader).
 class TCatalogueConnection {
 public:
     TCatalogueConnection() = default;
@@ -26,6 +28,9 @@ public:
     // Closes any earlier catalogue first, whose statements must all be finalized. No file at path:
     // "File not found", and nothing is created.
     void Open(const std::string& path);
+    // Closes any earlier catalogue first, then opens another read-only, queries-only connection to
+    // the catalogue that source has open, without bringing it to the current version again.
+    void OpenReader(const TCatalogueConnection& source);
     // False (and the connection kept) while statements are still unfinalized.
     bool Close();
     bool IsOpen() const { return Db.IsOpen(); }
@@ -38,8 +43,14 @@ public:
     bool Step(TSqlStatement& statement);
 
 private:
+    // Drops the connection (SQLite closes it once its last statement is finalized).
+    void Forget();
+    void OpenReading(const std::string& file);
+
     TSqlConnection Db;
     std::string FilePath;
+    // The absolute path the connection was opened with, so that a reader finds the same file.
+    std::string AbsolutePath;
 };
 
 // The statement's column named name (ASCII letters matched case-blind), or -1.
