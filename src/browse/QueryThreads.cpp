@@ -129,7 +129,7 @@ void TQThreadManager::Post(std::string sql) {
 
 void TQThreadManager::RefillInPlace(const std::string& sql) {
     NoteInPlaceRefill();
-    Deliver(Runner(sql));
+    Deliver(InPlaceRunner ? InPlaceRunner(sql) : Runner(sql));
 }
 
 void TQThreadManager::NoteInPlaceRefill() {

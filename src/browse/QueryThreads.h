@@ -37,8 +37,9 @@ class TQThread;
 // thread, so the pending text, the idle flag and the target need no lock; only the wake-up and the
 // stop request cross threads. A main-thread loop that waits for workers must keep serving events,
 // as WaitUntilIdle and the destructor do, so a manager must be stopped while the application
-// object still exists. The runner must be safe to call from the worker while the main thread and
-// the other workers use the same connection (SQLITE_OPEN_FULLMUTEX).
+// object still exists. The runner must be safe to call from the worker while the main thread runs
+// the in-place runner; the two should read through connections of their own, so that neither
+// waits for the other's query.
 class TQThreadManager {
 public:
     // firstRowTarget, when given, must outlive the manager.
@@ -49,6 +50,8 @@ public:
     TQThreadManager& operator=(const TQThreadManager&) = delete;
 
     void SetFailureHandler(TQueryFailure onFailure) { OnFailure = std::move(onFailure); }
+    // Runs the refills in place on the main thread; the worker's runner when none is set.
+    void SetInPlaceRunner(TQueryRunner runner) { InPlaceRunner = std::move(runner); }
 
     // Makes sql the text run next, dropping an older one not yet taken. An empty text only drops.
     // Ignored once the manager is stopping.
@@ -56,9 +59,9 @@ public:
     // Idle: nothing pending and no query running or waiting to be attached.
     bool IsIdle() const { return Idle; }
 
-    // Refills the list at once on this thread: drops the pending text, runs sql with the runner and
-    // attaches the result; the runner's exceptions reach the caller and leave the list as it was.
-    // A worker result taken before this call is no longer attached.
+    // Refills the list at once on this thread: drops the pending text, runs sql with the in-place
+    // runner and attaches the result; the runner's exceptions reach the caller and leave the list
+    // as it was. A worker result taken before this call is no longer attached.
     void RefillInPlace(const std::string& sql);
     // For rows given to the target by other means: drops the pending text, and the result of a
     // query taken before this call is no longer attached.
@@ -89,6 +92,7 @@ private:
 
     IQueryTarget& Target;
     TQueryRunner Runner;
+    TQueryRunner InPlaceRunner;
     std::string* FirstRowTarget;
     TQueryFailure OnFailure;
     std::string PendingText;

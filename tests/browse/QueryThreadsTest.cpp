@@ -209,6 +209,34 @@ TEST_F(QueryThreads, ARefillInPlaceSupersedesOlderWorkerResults) {
     EXPECT_TRUE(failures.empty());
 }
 
+// With an in-place runner of its own, a refill in place reads through it and not through the
+// worker's, whose connection a running query holds.
+TEST_F(QueryThreads, RefillsInPlaceUseTheirOwnRunner) {
+    TTarget target;
+    const auto onMain = [] { return QThread::currentThread() == qApp->thread(); };
+    TQThreadManager manager(target, [&](const std::string& sql) {
+        EXPECT_FALSE(onMain()) << sql;
+        return RunQuery(onMain() ? MainDb : Db, sql);
+    });
+    TTexts inPlace;
+    manager.SetInPlaceRunner([&](const std::string& sql) {
+        EXPECT_TRUE(onMain()) << sql;
+        inPlace.push_back(sql);
+        return RunQuery(MainDb, sql);
+    });
+
+    manager.Post("SELECT gate('worker')");
+    WaitForGate(1);
+    manager.RefillInPlace("SELECT 'in place'");
+    EXPECT_EQ(target.Attached, (TTexts{"in place"}));
+    Gate.Open();
+    Wait({&manager});
+    manager.Post("SELECT 'worker again'");
+    Wait({&manager});
+    EXPECT_EQ(target.Attached, (TTexts{"in place", "worker again"}));
+    EXPECT_EQ(inPlace, (TTexts{"SELECT 'in place'"}));
+}
+
 // Stopping while a query runs lets it finish and be attached; nothing newer runs, not even what
 // the attach posts to another stopping list. The main thread serves the hand-over meanwhile.
 TEST_F(QueryThreads, StoppingLetsTheRunningQueryFinish) {
