@@ -197,6 +197,9 @@ private:
     bool LocateRow(QTableView* grid, const std::string& value);
     void RaiseDataChange(QTableView* grid);
     void DeactivateLists();
+    // Connection and the workers' readers; the workers must be idle.
+    void OpenConnections(const std::string& path);
+    void CloseConnections();
     std::array<TQThreadManager*, 3> Managers() const;
 
     // The tablature list's presentation and the SQL window.
@@ -240,6 +243,9 @@ private:
     SettingsFiles Files;
     THooks Hooks;
     TCatalogueConnection Connection;
+    // Artists, albums, tablatures: one reader per query worker, open while Connection is, so that
+    // neither the main thread nor another worker waits for a worker's query.
+    std::array<TCatalogueConnection, 3> WorkerConnections;
     ToolbarLayout LoadedLayout;
     bool FirstShowDone = false;
 

@@ -50,7 +50,7 @@ void TMainForm::LoadCatalogue(const std::string& path, const QString& loadingTex
     TWaitCursor wait;
     Browse.CatalogueOpen = false;
     DeactivateLists();
-    Connection.Close();
+    CloseConnections();
     if (FileMissing(path)) {
         SetStatusText(QTr("Database not loaded"));
         Settings.Main.DatabaseName.clear();
@@ -58,8 +58,7 @@ void TMainForm::LoadCatalogue(const std::string& path, const QString& loadingTex
     }
     Browse.AllArtists = true;
     Browse.AllAlbums = true;
-    // Brings an older catalogue to the current version first.
-    Connection.Open(path);
+    OpenConnections(path);
     Browse.CatalogueOpen = true;
     try {
         TPausedThreads paused(*this);
@@ -80,6 +79,24 @@ void TMainForm::DeactivateLists() {
             manager->NoteInPlaceRefill();
     for (TListModel* model : {SongsModel, AlbumsModel, ArtistsModel})
         model->SetResultSet(nullptr);
+}
+
+// Brings an older catalogue to the current version first.
+void TMainForm::OpenConnections(const std::string& path) {
+    try {
+        Connection.Open(path);
+        for (TCatalogueConnection& reader : WorkerConnections)
+            reader.OpenReader(Connection);
+    } catch (...) {
+        CloseConnections();
+        throw;
+    }
+}
+
+void TMainForm::CloseConnections() {
+    for (TCatalogueConnection& reader : WorkerConnections)
+        reader.Close();
+    Connection.Close();
 }
 
 // Failures other than the catalogue's own reach the application's unexpected-error report.

@@ -150,10 +150,14 @@ void TMainForm::FormClose() {
 }
 
 void TMainForm::CreateQueryManagers() {
-    auto runner = [this](const std::string& sql) { return RunQuery(Connection, sql); };
-    ArtistsThread = std::make_unique<TQThreadManager>(*ArtistsModel, runner, &Browse.FirstArtist);
-    AlbumsThread = std::make_unique<TQThreadManager>(*AlbumsModel, runner, &Browse.FirstAlbum);
-    SongsThread = std::make_unique<TQThreadManager>(*SongsModel, runner);
+    const auto reader = [this](size_t list) {
+        return [this, list](const std::string& sql) { return RunQuery(WorkerConnections[list], sql); };
+    };
+    ArtistsThread = std::make_unique<TQThreadManager>(*ArtistsModel, reader(0), &Browse.FirstArtist);
+    AlbumsThread = std::make_unique<TQThreadManager>(*AlbumsModel, reader(1), &Browse.FirstAlbum);
+    SongsThread = std::make_unique<TQThreadManager>(*SongsModel, reader(2));
+    for (TQThreadManager* manager : Managers())
+        manager->SetInPlaceRunner([this](const std::string& sql) { return RunQuery(Connection, sql); });
 }
 
 void TMainForm::FreeQueryManagers() {

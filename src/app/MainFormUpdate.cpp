@@ -61,7 +61,7 @@ void TMainForm::ScanIntoCatalogue(const TScanRequest& request, const QString& lo
     WaitForQueryThreads();
     Browse.CatalogueOpen = false;
     DeactivateLists();
-    Connection.Close();
+    CloseConnections();
     if (!ScanForm)
         ScanForm = new TScanForm(this);
     const TScanOutcome outcome = ScanForm->RunScan(request.Folders, request.TabTypes, path);

@@ -14,6 +14,8 @@
 #include <QTableView>
 #include <QToolBar>
 
+#include <filesystem>
+
 namespace {
 
 class MainFormTest : public TMainFormFixture {
@@ -43,6 +45,17 @@ protected:
 
 QTableView* Grid(const TMainForm& form, const char* name) {
     return Child<QTableView>(form, name);
+}
+
+// Descriptors of this process open on the file: one for each SQLite connection to it.
+int OpenDescriptors(const std::string& path) {
+    const std::filesystem::path file = std::filesystem::canonical(path);
+    int count = 0;
+    for (const auto& entry : std::filesystem::directory_iterator("/proc/self/fd")) {
+        std::error_code ec;
+        count += std::filesystem::read_symlink(entry.path(), ec) == file;
+    }
+    return count;
 }
 
 TEST(MainFormCommands, EachCommandHasItsNameCaptionHintPartsAndShortcut) {
@@ -211,12 +224,17 @@ TEST_F(MainFormTest, OpenDatabaseReplacesTheCatalogueUnlessCancelled) {
     form->Action("AOpenDB")->trigger();
     EXPECT_TRUE(form->Browse.CatalogueOpen);
     EXPECT_EQ(Grid(*form, "SongsGrid")->model()->rowCount(), 2);
+    // The window's connection and a reader for each of the three query workers.
+    EXPECT_EQ(OpenDescriptors(good), 4);
     choice = QString::fromStdString(other);
     form->Action("AOpenDB")->trigger();
     EXPECT_TRUE(form->Browse.CatalogueOpen);
     EXPECT_EQ(Grid(*form, "SongsGrid")->model()->rowCount(), 1);
     EXPECT_EQ(Grid(*form, "ArtistsGrid")->model()->index(0, 0).data().toString(), "C");
+    EXPECT_EQ(OpenDescriptors(good), 0);
+    EXPECT_EQ(OpenDescriptors(other), 4);
     form.reset();
+    EXPECT_EQ(OpenDescriptors(other), 0);
     EXPECT_EQ(SavedDatabaseName(), other);
 }
 
