@@ -62,8 +62,17 @@ void TMainForm::LoadCatalogue(const std::string& path, const QString& loadingTex
     Browse.CatalogueOpen = true;
     try {
         TPausedThreads paused(*this);
-        RequeryArtists();
-        RequerySongs();
+        // Refilled in place, the artists list refills the albums list and that one the tablature
+        // list; the same tablature query is not run a second time.
+        bool songsRefilled = false;
+        {
+            // The watch ends with its context object, on every path.
+            QObject watch;
+            connect(SongsModel, &QAbstractItemModel::modelReset, &watch, [&] { songsRefilled = true; });
+            RequeryArtists();
+        }
+        if (!songsRefilled)
+            RequerySongs();
     } catch (...) {
         Browse.CatalogueOpen = false;
         DeactivateLists();
