@@ -9,6 +9,7 @@
 #include "settings/LayoutStore.h"
 
 #include <QAction>
+#include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QLocale>
 #include <QMenu>
@@ -40,8 +41,14 @@ void TMainForm::ConnectSongsGrid() {
         if (!Browse.SQLMode)
             RequerySongs();
     });
-    connect(SongsModel, &QAbstractItemModel::modelReset, this,
-            [this] { UpdateSongsStatus(TSongsEvent::DataChanged); });
+    connect(SongsModel, &QAbstractItemModel::modelReset, this, [this] {
+        // Like the side lists, the tablature list stands on its first row after each refill.
+        if (SongsModel->rowCount() > 0)
+            SongsGrid->selectionModel()->setCurrentIndex(
+                SongsModel->index(0, SongsGrid->horizontalHeader()->logicalIndex(0)),
+                QItemSelectionModel::NoUpdate);
+        UpdateSongsStatus(TSongsEvent::DataChanged);
+    });
     connect(SongsGrid->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             [this] { UpdateSongsStatus(TSongsEvent::DataChanged); });
     connect(SongsGrid->selectionModel(), &QItemSelectionModel::selectionChanged, this,

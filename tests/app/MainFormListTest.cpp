@@ -143,6 +143,8 @@ TEST_F(MainFormListTest, StatusBarNamesTheCurrentTablatureOrTheMarkedOnesWhileTh
     QApplication::setActiveWindow(form.get());
     TSongsGridView* grid = Songs(*form);
     grid->setFocus();
+    // A refilled list stands on its first row.
+    EXPECT_EQ(form->StatusText(), "/t/1.gp5 - 1 KB");
     grid->setCurrentIndex(grid->model()->index(1, ColumnIndex(*form, "title")));
     EXPECT_EQ(form->StatusText(), "/t/2.gp5 - 2 KB");
     grid->selectionModel()->select(grid->model()->index(2, 0),
