@@ -3,13 +3,19 @@
 #include "catalogue/CatalogueVersion.h"
 #include "settings/Translate.h"
 
+#include <algorithm>
 #include <filesystem>
+#include <thread>
 
 namespace {
 
 void OpenOrThrow(TSqlConnection& db, const std::string& file, int flags) {
     if (!db.Open(file, flags))
         ThrowDatabaseError(db.LastError());
+}
+
+unsigned SortThreads() {
+    return std::clamp(std::thread::hardware_concurrency(), 1u, 4u);
 }
 
 } // namespace
@@ -51,6 +57,9 @@ void TCatalogueConnection::OpenReading(const std::string& file) {
     // Read-only already; queries-only also refuses temporary tables.
     if (!reading.Exec("PRAGMA query_only = ON;"))
         ThrowDatabaseError(reading.LastError());
+    // Large sorts (the default title order of every tablature) spread over the cores; only a
+    // speed setting, so its failure is of no concern.
+    reading.Exec(("PRAGMA threads = " + std::to_string(SortThreads()) + ";").c_str());
     Db = std::move(reading);
     AbsolutePath = file;
 }
