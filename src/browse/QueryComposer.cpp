@@ -170,8 +170,11 @@ std::string FolderSQL(const BrowseInput& in) {
     while (!folder.empty() && folder.back() == Separator)
         folder.remove_suffix(1);
     const std::string f = QuoteValue(folder) + Separator;
+    // LIKE ignores ASCII case and takes "_" and "%" in a folder name as wildcards; Linux paths
+    // are case-sensitive and may hold both, so the folder must also begin the path exactly.
     return "SELECT * FROM tablatures WHERE (filename LIKE '" + f + "%') AND NOT (filename LIKE '" + f + "%" +
-           Separator + "%') " + SongOrderClause(in);
+           Separator + "%') AND substr(filename, 1, length('" + f + "')) = '" + f + "' " +
+           SongOrderClause(in);
 }
 
 std::string CountSQL(std::string_view rowsSql) {

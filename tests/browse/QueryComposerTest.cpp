@@ -183,13 +183,15 @@ TEST(QueryComposer, ComposedTexts) {
         // Folder mode
         {"folder", FolderSQL, In(true, true, 0, folder("/home/me/Tabs/Metal")),
          "SELECT * FROM tablatures WHERE (filename LIKE '/home/me/Tabs/Metal/%') "
-         "AND NOT (filename LIKE '/home/me/Tabs/Metal/%/%') ORDER BY title COLLATE NOCASE;"},
+         "AND NOT (filename LIKE '/home/me/Tabs/Metal/%/%') AND substr(filename, 1, "
+         "length('/home/me/Tabs/Metal/')) = '/home/me/Tabs/Metal/' ORDER BY title COLLATE NOCASE;"},
         {"folder with a quote", FolderSQL,
          In(true, true, 0, [](BrowseInput& in) { in.FolderPath = "/it's"; }),
-         "SELECT * FROM tablatures WHERE (filename LIKE '/it''s/%') AND NOT (filename LIKE '/it''s/%/%') ;"},
+         "SELECT * FROM tablatures WHERE (filename LIKE '/it''s/%') AND NOT (filename LIKE '/it''s/%/%') "
+         "AND substr(filename, 1, length('/it''s/')) = '/it''s/' ;"},
         {"root folder", FolderSQL, In(true, true, 0, folder("/")),
          "SELECT * FROM tablatures WHERE (filename LIKE '/%') AND NOT (filename LIKE '/%/%') "
-         "ORDER BY title COLLATE NOCASE;"},
+         "AND substr(filename, 1, length('/')) = '/' ORDER BY title COLLATE NOCASE;"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.label);
@@ -256,6 +258,11 @@ TEST(QueryComposer, TextsSelectTheIntendedRows) {
         {"Song", "C", "Z", "/tabs/Intro/song.gp5"},
         {"Track", "C", "Z", "/tabs/c/my intro.gp5"},
         {"Intro", "C", "Z", "/tabs/c/x.gp5"},
+        {"Wild", "D", "W", "/tabs/AC_DC/w.gp5"},
+        {"Tame", "D", "W", "/tabs/AC-DC/t.gp5"},
+        {"Lower", "D", "W", "/tabs/metal/l.gp5"},
+        {"Upper", "D", "W", "/tabs/Metal/u.gp5"},
+        {"Café", "D", "W", "/tabs/café/e.gp5"},
     });
     const auto in = [](const std::function<void(BrowseInput&)>& tweak) {
         BrowseInput input;
@@ -273,6 +280,11 @@ TEST(QueryComposer, TextsSelectTheIntendedRows) {
     using Set = std::set<std::string>;
     EXPECT_EQ(Titles(db.get(), FolderSQL(folder("/"))), Set({"Root"}));
     EXPECT_EQ(Titles(db.get(), FolderSQL(folder("/tabs/it's"))), Set({"Quoted"}));
+    // A folder is matched exactly: case counts, and "_" or "%" in its name is no wildcard.
+    EXPECT_EQ(Titles(db.get(), FolderSQL(folder("/tabs/AC_DC"))), Set({"Wild"}));
+    EXPECT_EQ(Titles(db.get(), FolderSQL(folder("/tabs/metal"))), Set({"Lower"}));
+    EXPECT_EQ(Titles(db.get(), FolderSQL(folder("/tabs/Metal"))), Set({"Upper"}));
+    EXPECT_EQ(Titles(db.get(), FolderSQL(folder("/tabs/café"))), Set({"Café"}));
     EXPECT_EQ(Titles(db.get(), SongsSearchSQL(search("50%", 0, 0, 0))), Set({"50 Ways", "Up 150%"}));
     EXPECT_EQ(Titles(db.get(), SongsSearchSQL(search("a_c", 2, 0, 0))), Set({"ABC"}));
     EXPECT_EQ(Titles(db.get(), SongsSearchSQL(search("intro", 0, 3, 1))), Set({"Intro", "Track"}));
