@@ -1,11 +1,9 @@
 #include "catalogue/ScanThread.h"
 
-#include "catalogue/TextConvert.h"
 #include "readers/TabFormats.h"
 #include "readers/TabRead.h"
 #include "settings/Translate.h"
 
-#include <cerrno>
 #include <cstring>
 #include <cxxabi.h>
 #include <dirent.h>
@@ -24,11 +22,6 @@ std::string TypeName(const std::exception& e) {
     return status == 0 && name ? name.get() : typeid(e).name();
 }
 
-std::string SystemErrorText(int err) {
-    char buffer[256];
-    return strerror_r(err, buffer, sizeof buffer);
-}
-
 bool IsFolder(const std::string& path) {
     struct stat st {};
     return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
@@ -41,13 +34,9 @@ std::string WalkPath(std::string root) {
     return root;
 }
 
-struct TDirCloser {
-    void operator()(DIR* dir) const noexcept { ::closedir(dir); }
-};
-using TDirHandle = std::unique_ptr<DIR, TDirCloser>;
-
-// The folder opened for listing; null when it cannot be opened or was walked already (a link loop).
-TDirHandle OpenUnvisited(const std::string& folder, std::set<std::pair<dev_t, ino_t>>& visited) {
+// The folder opened for listing, shared with the files queued from it, which are opened by name
+// within it; null when it cannot be opened or was walked already (a link loop).
+std::shared_ptr<DIR> OpenUnvisited(const std::string& folder, std::set<std::pair<dev_t, ino_t>>& visited) {
     const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0)
         return nullptr;
@@ -57,7 +46,7 @@ TDirHandle OpenUnvisited(const std::string& folder, std::set<std::pair<dev_t, in
         ::close(fd);
         return nullptr;
     }
-    return TDirHandle(dir);
+    return std::shared_ptr<DIR>(dir, [](DIR* d) { ::closedir(d); });
 }
 
 } // namespace
@@ -155,16 +144,19 @@ void TScanThread::Execute() {
     ShowProgress();
 }
 
-// The rows go to the store on the writer's thread, which is joined on every way out of here.
+// The rows go to the store on the writer's thread, and files are read on a helper thread as well;
+// both are joined on every way out of here, the reader first, as it fills the writer's slots.
 void TScanThread::WalkAndStore(TCatalogueStore& store) {
     // A row the store refuses is still counted, as the file was read.
     TTablatureWriter writer([&store](const TabInfo& row) { store.AddTablature(row); });
-    Writer = &writer;
+    TReadAhead reads(writer, [this](const TFileJob& job) { RetireFile(job); });
+    Reads = &reads;
     struct TForget {
-        TTablatureWriter*& Writer;
-        ~TForget() { Writer = nullptr; }
-    } forget{Writer};
+        TReadAhead*& Reads;
+        ~TForget() { Reads = nullptr; }
+    } forget{Reads};
     WalkRoots();
+    reads.Drain();
     StageText = Tr("Finishing...");
     DirText.clear();
     ShowProgress();
@@ -172,11 +164,12 @@ void TScanThread::WalkAndStore(TCatalogueStore& store) {
 }
 
 // Termination is not tested here: a cancelled scan still announces the remaining roots, and
-// ScanFolder returns at once for each.
+// ScanFolder returns at once for each. The files of the roots before are read and counted first.
 void TScanThread::WalkRoots() {
     for (const std::string& root : Dirs) {
         if (!IsFolder(root))
             continue;
+        Reads->Drain();
         StageText = Tr("Processing directory:");
         DirText = root;
         ShowProgress();
@@ -189,7 +182,7 @@ void TScanThread::WalkRoots() {
 void TScanThread::ScanFolder(std::string& folder) {
     if (Terminated())
         return;
-    const TDirHandle dir = OpenUnvisited(folder, Visited);
+    const std::shared_ptr<DIR> dir = OpenUnvisited(folder, Visited);
     if (!dir)
         return;
     const size_t folderLength = folder.size();
@@ -202,7 +195,7 @@ void TScanThread::ScanFolder(std::string& folder) {
             continue;
         folder.resize(nameAt);
         folder += name;
-        VisitEntry(::dirfd(dir.get()), name, entry->d_type, folder);
+        VisitEntry(dir, name, entry->d_type, folder);
         if (Terminated())
             break;
     }
@@ -210,10 +203,11 @@ void TScanThread::ScanFolder(std::string& folder) {
 }
 
 // Links are followed; fifos, sockets and devices are passed over without being opened.
-void TScanThread::VisitEntry(int dirFd, const char* name, unsigned char type, std::string& path) {
+void TScanThread::VisitEntry(const std::shared_ptr<DIR>& dir, const char* name, unsigned char type,
+                             std::string& path) {
     if (type == DT_LNK || type == DT_UNKNOWN) {
         struct stat st {};
-        if (::fstatat(dirFd, name, &st, 0) != 0)
+        if (::fstatat(::dirfd(dir.get()), name, &st, 0) != 0)
             type = DT_UNKNOWN; // a dangling link: opening it reports why
         else
             type = S_ISDIR(st.st_mode) ? DT_DIR : S_ISREG(st.st_mode) ? DT_REG : DT_FIFO;
@@ -221,45 +215,22 @@ void TScanThread::VisitEntry(int dirFd, const char* name, unsigned char type, st
     if (type == DT_DIR)
         ScanFolder(path);
     else if (type == DT_REG || type == DT_UNKNOWN)
-        ProcessFile(dirFd, name, path);
+        ProcessFile(dir, name, path);
 }
 
-// The file is opened by its name in the open folder; path is what the catalogue records.
-void TScanThread::ProcessFile(int dirFd, const char* name, const std::string& path) {
+// The file is queued to be opened by its name in the open folder; path is what the catalogue records.
+void TScanThread::ProcessFile(const std::shared_ptr<DIR>& dir, const char* name, const std::string& path) {
     const TTabFormat* format = FindTabFormat(TabExtension(path), TabTypes);
-    if (!format)
-        return;
-    if (!IsValidUtf8(path)) {
-        AddError(ToValidUtf8(path), "File name is not valid UTF-8");
-        return;
-    }
-    if (!Stream.OpenAt(dirFd, name)) {
-        const int err = errno;
-        AddError(path, "Cannot open file \"" + path + "\". " + SystemErrorText(err));
-        return;
-    }
-    TabInfo& info = Writer->NextSlot();
-    try {
-        format->Read(Stream, info);
-    } catch (const ETabError& e) {
-        Stream.Close();
-        AddError(path, e.what());
-        return;
-    } catch (const EStreamError& e) {
-        Stream.Close();
-        AddError(path, e.what());
-        return;
-    }
-    info.FileSize = static_cast<int32_t>(static_cast<uint32_t>(Stream.Size()));
-    info.FileDate = PackDosDateTime(Stream.ModifiedTime());
-    Stream.Close();
-    CopyToField(info.FileName, TabPathSize, path);
-    StoreTablature();
+    if (format)
+        Reads->Add(dir, path, path.size() - std::strlen(name), *format);
 }
 
-void TScanThread::StoreTablature() {
-    Writer->Push();
-    AddedCount.fetch_add(1, std::memory_order_relaxed);
+// Called for each file in the order of the walk.
+void TScanThread::RetireFile(const TFileJob& job) {
+    if (job.Stored)
+        AddedCount.fetch_add(1, std::memory_order_relaxed);
+    else
+        AddError(job.ErrorPath, job.Error);
 }
 
 void TScanThread::AddError(std::string path, std::string message) {

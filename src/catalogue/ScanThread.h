@@ -1,13 +1,15 @@
 #pragma once
 
 #include "catalogue/CatalogueStore.h"
+#include "catalogue/ReadAhead.h"
 #include "catalogue/TablatureWriter.h"
 #include "readers/TabInfo.h"
-#include "readers/TabStream.h"
 
 #include <atomic>
 #include <chrono>
 #include <cstdint>
+#include <dirent.h>
+#include <memory>
 #include <set>
 #include <string>
 #include <sys/types.h>
@@ -66,9 +68,9 @@ private:
     void WalkAndStore(TCatalogueStore& store);
     void WalkRoots();
     void ScanFolder(std::string& folder);
-    void VisitEntry(int dirFd, const char* name, unsigned char type, std::string& path);
-    void ProcessFile(int dirFd, const char* name, const std::string& path);
-    void StoreTablature();
+    void VisitEntry(const std::shared_ptr<DIR>& dir, const char* name, unsigned char type, std::string& path);
+    void ProcessFile(const std::shared_ptr<DIR>& dir, const char* name, const std::string& path);
+    void RetireFile(const TFileJob& job);
     void AddError(std::string path, std::string message);
     void SetFailure(const std::string& path, const std::string& message);
     void ShowProgress();
@@ -92,9 +94,8 @@ private:
 
     // Worker state, reused from file to file so the walk allocates nothing per file.
     TCatalogueStore* Store = nullptr;
-    // Takes the rows to the store during the walk.
-    TTablatureWriter* Writer = nullptr;
-    TFileTabStream Stream;
+    // Reads the files during the walk and takes their rows to the store.
+    TReadAhead* Reads = nullptr;
     std::string PathBuffer;
     // Folders already walked (device, inode): a symbolic link loop or a repeated root ends here.
     std::set<std::pair<dev_t, ino_t>> Visited;

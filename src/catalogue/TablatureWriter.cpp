@@ -1,9 +1,11 @@
 #include "catalogue/TablatureWriter.h"
 
+#include <stdexcept>
 #include <utility>
 
 TTablatureWriter::TTablatureWriter(TStoreRow store)
-    : Store(std::move(store)), Slots(std::make_unique<TabInfo[]>(Capacity)) {
+    : Store(std::move(store)), Slots(std::make_unique<TabInfo[]>(Capacity)),
+      Stored(std::make_unique<bool[]>(Capacity)) {
     Thread = std::thread([this] { Run(); });
 }
 
@@ -11,22 +13,25 @@ TTablatureWriter::~TTablatureWriter() {
     Stop();
 }
 
-TabInfo& TTablatureWriter::NextSlot() {
+TabInfo& TTablatureWriter::Reserve() {
     std::unique_lock<std::mutex> lock(Lock);
     ReaderWaits = true;
-    Freed.wait(lock, [this] { return Tail - Head < Capacity || Failure; });
+    Freed.wait(lock, [this] { return Reserved - Head < Capacity || Failure; });
     ReaderWaits = false;
     if (Failure)
         RaiseFailure();
-    return Slots[Tail % Capacity];
+    return Slots[Reserved++ % Capacity];
 }
 
-void TTablatureWriter::Push() {
+void TTablatureWriter::Push(bool stored) {
     std::lock_guard<std::mutex> lock(Lock);
     if (Failure) {
         RaiseFailure();
         return;
     }
+    if (Tail == Reserved)
+        throw std::logic_error("TTablatureWriter::Push without a reserved slot");
+    Stored[Tail % Capacity] = stored;
     ++Tail;
     if (WriterWaits && Tail - Head >= Batch)
         Queued.notify_one();
@@ -57,7 +62,7 @@ void TTablatureWriter::RaiseFailure() {
     std::rethrow_exception(Failure);
 }
 
-// Takes every queued row at each wake-up and stores them without the lock; the reader fills only
+// Takes every queued row at each wake-up and stores them without the lock; readers fill only
 // slots outside [Head, Tail), so the rows being stored are not touched meanwhile.
 void TTablatureWriter::Run() {
     std::unique_lock<std::mutex> lock(Lock);
@@ -72,7 +77,8 @@ void TTablatureWriter::Run() {
         std::exception_ptr failure;
         try {
             for (size_t n = first; n < end; ++n)
-                Store(Slots[n % Capacity]);
+                if (Stored[n % Capacity])
+                    Store(Slots[n % Capacity]);
         } catch (...) {
             failure = std::current_exception();
         }

@@ -38,9 +38,10 @@ TEST(TablatureWriter, StoresEveryPushedRowInOrderOnItsOwnThread) {
     {
         TTablatureWriter writer(recorder.Function());
         for (int i = 0; i < 2000; ++i) {
-            writer.NextSlot().Year = -1; // filled but not pushed, as for a file that fails to read
-            writer.NextSlot().Year = i;
-            writer.Push();
+            writer.Reserve().Year = -1; // passed over, as for a file that fails to read
+            writer.Reserve().Year = i;
+            writer.Push(false);
+            writer.Push(true);
         }
         writer.Finish();
         EXPECT_EQ(recorder.Years, Range(2000));
@@ -51,8 +52,8 @@ TEST(TablatureWriter, StoresEveryPushedRowInOrderOnItsOwnThread) {
     {
         TTablatureWriter writer(recorder.Function());
         for (int i = 0; i < 5; ++i) {
-            writer.NextSlot().Year = i;
-            writer.Push();
+            writer.Reserve().Year = i;
+            writer.Push(true);
         }
     }
     EXPECT_EQ(recorder.Years, Range(5));
@@ -66,8 +67,8 @@ TEST(TablatureWriter, FailureIsRaisedOnceOnTheReadersThread) {
         TTablatureWriter writer(recorder.Function());
         for (int i = 0; i < 2000; ++i) {
             try {
-                writer.NextSlot().Year = i;
-                writer.Push();
+                writer.Reserve().Year = i;
+                writer.Push(true);
             } catch (const std::runtime_error& e) {
                 EXPECT_STREQ(e.what(), "disk gone");
                 ++raised;
