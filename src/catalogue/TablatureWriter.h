@@ -17,9 +17,9 @@
 //
 // Thread safety: the store function, and what it writes to, belong to the writer's thread from
 // construction until Finish (or the destructor) returns; in between, only the thread that created the writer
-// may call its members; a reserved slot itself may be filled on any thread that hands it back before its
-// Push. A failure of the writer's thread stops it; the exception is raised again on the creating thread by
-// the next Reserve, Push or Finish, and the rows handed in after it are dropped.
+// may call its members. A reserved slot may be filled on another thread, as long as the filling happens
+// before its Push (through a lock). A failure of the writer's thread stops it; the exception is raised again
+// on the creating thread by the next Reserve, Push or Finish, and the rows handed in after it are dropped.
 class TTablatureWriter {
 public:
     using TStoreRow = std::function<void(const TabInfo&)>;
