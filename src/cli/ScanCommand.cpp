@@ -125,10 +125,17 @@ std::string FitColumns(const std::string& text, size_t columns) {
 void DrawProgressLine(const std::string& stage, const std::string& folder, int added, int errors) {
     winsize ws{};
     const size_t width = ioctl(STDERR_FILENO, TIOCGWINSZ, &ws) == 0 && ws.ws_col > 1 ? ws.ws_col : 80;
-    const std::string line = "[" +
-                             FillText(TrN("%d tablature", "%d tablatures", added), {std::to_string(added)}) +
-                             ", " + FillText(TrN("%d error", "%d errors", errors), {std::to_string(errors)}) +
-                             "] " + stage + (folder.empty() ? "" : " " + folder);
+    // Appended piece by piece: GCC 12 warns falsely about a literal put before a temporary string.
+    std::string line = "[";
+    line += FillText(TrN("%d tablature", "%d tablatures", added), {std::to_string(added)});
+    line += ", ";
+    line += FillText(TrN("%d error", "%d errors", errors), {std::to_string(errors)});
+    line += "] ";
+    line += stage;
+    if (!folder.empty()) {
+        line += ' ';
+        line += folder;
+    }
     std::fprintf(stderr, "\r%s\x1b[K", FitColumns(line, width - 1).c_str());
     std::fflush(stderr);
 }
@@ -139,10 +146,12 @@ std::string CompletionText(int added, int errors, int64_t ms) {
     std::string text =
         FillText(Tr("Finished in %d min., %d sec., "), {std::to_string(minutes), std::to_string(seconds)}) +
         FillText(TrN("%d tablature total.", "%d tablatures total.", added), {std::to_string(added)});
-    if (errors > 0)
-        text += " " + FillText(TrN("There was %d error updating database.",
-                                   "There was %d errors updating database.", errors),
-                               {std::to_string(errors)});
+    if (errors > 0) {
+        text += ' ';
+        text += FillText(
+            TrN("There was %d error updating database.", "There was %d errors updating database.", errors),
+            {std::to_string(errors)});
+    }
     return text;
 }
 
