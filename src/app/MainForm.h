@@ -79,6 +79,21 @@ struct TBrowseState {
     std::string FirstAlbum;
 };
 
+class TMainForm;
+
+// Refills in place while it lives (PauseThreads, then ResumeThreads), so that the rows are there
+// when the caller goes on, for example to locate a row.
+class TPausedThreads {
+public:
+    explicit TPausedThreads(TMainForm& form);
+    ~TPausedThreads();
+    TPausedThreads(const TPausedThreads&) = delete;
+    TPausedThreads& operator=(const TPausedThreads&) = delete;
+
+private:
+    TMainForm& Form;
+};
+
 // The main window: the three linked lists of the open catalogue, the bars and panels around
 // them, and the commands. Settings are read when the window is first shown and written when it is
 // destroyed. Main thread only.

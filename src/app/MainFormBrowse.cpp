@@ -133,6 +133,14 @@ void TMainForm::ResumeThreads() {
     Browse.ThreadsPaused = false;
 }
 
+TPausedThreads::TPausedThreads(TMainForm& form) : Form(form) {
+    Form.PauseThreads();
+}
+
+TPausedThreads::~TPausedThreads() {
+    Form.ResumeThreads();
+}
+
 void TMainForm::WaitForQueryThreads() {
     if (!ArtistsThread)
         return;

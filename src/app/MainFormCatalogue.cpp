@@ -25,18 +25,6 @@ public:
     TWaitCursor& operator=(const TWaitCursor&) = delete;
 };
 
-// Refills in place while it lives, so that the rows are there when the caller goes on.
-class TPausedThreads {
-public:
-    explicit TPausedThreads(TMainForm& form) : Form(form) { Form.PauseThreads(); }
-    ~TPausedThreads() { Form.ResumeThreads(); }
-    TPausedThreads(const TPausedThreads&) = delete;
-    TPausedThreads& operator=(const TPausedThreads&) = delete;
-
-private:
-    TMainForm& Form;
-};
-
 bool FileMissing(const std::string& path) {
     std::error_code ec;
     return std::filesystem::status(path, ec).type() == std::filesystem::file_type::not_found;

@@ -7,7 +7,6 @@
 
 #include <QAction>
 #include <QDesktopServices>
-#include <QScopeGuard>
 #include <QUrl>
 
 #include <algorithm>
@@ -97,8 +96,7 @@ void TMainForm::ASelectArtistExecute() {
     }
     Browse.SearchMode = false;
     SetSQLMode(false);
-    PauseThreads();
-    const auto resume = qScopeGuard([this] { ResumeThreads(); });
+    const TPausedThreads paused(*this);
     RequeryArtists();
     LocateRow(ArtistsGrid, *artist);
 }
@@ -113,8 +111,7 @@ void TMainForm::ASelectAlbumExecute() {
     const bool leaveResults = Browse.SearchMode || Browse.SQLMode;
     Browse.SearchMode = false;
     SetSQLMode(false);
-    PauseThreads();
-    const auto resume = qScopeGuard([this] { ResumeThreads(); });
+    const TPausedThreads paused(*this);
     if (leaveResults)
         RequeryArtists();
     LocateRow(ArtistsGrid, *artist);

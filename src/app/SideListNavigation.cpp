@@ -7,7 +7,6 @@
 #include <QItemSelectionModel>
 #include <QKeyEvent>
 #include <QMouseEvent>
-#include <QScopeGuard>
 #include <QScrollBar>
 #include <QTableView>
 #include <QWheelEvent>
@@ -174,8 +173,7 @@ void TSideListNavigation::DoubleClicked(const TSide& side, bool heading, const Q
     const std::string value = index.siblingAtColumn(0).data().toString().toStdString();
     Browse.SearchMode = false;
     (IsArtists(side) ? Browse.AllAlbums : Browse.AllArtists) = true;
-    Form.PauseThreads();
-    const auto resume = qScopeGuard([this] { Form.ResumeThreads(); });
+    const TPausedThreads paused(Form);
     Form.RequeryArtists();
     // The artists' refill has chosen the albums heading; the double-clicked album stays chosen.
     if (!IsArtists(side))
