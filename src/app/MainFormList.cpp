@@ -42,12 +42,13 @@ void TMainForm::ConnectSongsGrid() {
             RequerySongs();
     });
     connect(SongsModel, &QAbstractItemModel::modelReset, this, [this] {
-        // Like the side lists, the tablature list stands on its first row after each refill.
-        if (SongsModel->rowCount() > 0)
-            SongsGrid->selectionModel()->setCurrentIndex(
-                SongsModel->index(0, SongsGrid->horizontalHeader()->logicalIndex(0)),
-                QItemSelectionModel::NoUpdate);
-        UpdateSongsStatus(TSongsEvent::DataChanged);
+        // Like the side lists, the tablature list stands on its first row after each refill; the
+        // move raises the data change, else it is raised here.
+        if (SongsModel->rowCount() == 0)
+            return UpdateSongsStatus(TSongsEvent::DataChanged);
+        SongsGrid->selectionModel()->setCurrentIndex(
+            SongsModel->index(0, SongsGrid->horizontalHeader()->logicalIndex(0)),
+            QItemSelectionModel::NoUpdate);
     });
     connect(SongsGrid->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             [this] { UpdateSongsStatus(TSongsEvent::DataChanged); });
