@@ -1,24 +1,19 @@
 #include "browse/ResultSetModel.h"
 
+#include "../support/MemoryQuery.h"
 #include "catalogue/Sqlite.h"
 
 #include <gtest/gtest.h>
 
 namespace {
 
-std::shared_ptr<const TResultSet> Query(const char* sql) {
-    TSqlConnection db;
-    EXPECT_TRUE(db.Open(":memory:", SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE));
-    return RunQuery(db, sql);
-}
-
 TEST(ResultSetModelTest, ShowsTheSetItHolds) {
     TResultSetModel model;
     EXPECT_EQ(model.rowCount(), 0);
     EXPECT_EQ(model.columnCount(), 0);
 
-    const auto rows = Query("SELECT 'Motörhead' AS artist, NULL AS album, 7 AS year "
-                            "UNION ALL SELECT '', 'Ace', NULL");
+    const auto rows = MemoryQuery("SELECT 'Motörhead' AS artist, NULL AS album, 7 AS year "
+                                  "UNION ALL SELECT '', 'Ace', NULL");
     model.SetResultSet(rows);
     EXPECT_EQ(model.ResultSet(), rows);
     ASSERT_EQ(model.rowCount(), 2);
@@ -45,7 +40,7 @@ TEST(ResultSetModelTest, AttachingResetsTheModel) {
         EXPECT_EQ(model.rowCount(), 1);
     });
     IQueryTarget& target = model;
-    target.Attach(Query("SELECT 'a'"));
+    target.Attach(MemoryQuery("SELECT 'a'"));
     EXPECT_EQ(resets, 1);
     EXPECT_EQ(model.data(model.index(0, 0)).toString(), "a");
 }

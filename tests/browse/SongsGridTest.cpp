@@ -1,6 +1,7 @@
 #include "browse/SongsGrid.h"
 
 #include "../catalogue/CatalogueFixtures.h"
+#include "../support/MemoryQuery.h"
 #include "browse/GridDelegates.h"
 #include "browse/ResultSetModel.h"
 #include "catalogue/Sqlite.h"
@@ -15,18 +16,13 @@
 
 namespace {
 
-std::shared_ptr<const TResultSet> Query(const std::string& sql) {
-    TSqlConnection db;
-    EXPECT_TRUE(db.Open(":memory:", SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE));
-    return RunQuery(db, sql);
-}
-
 // Catalogue-shaped rows; the second has no title.
 std::shared_ptr<const TResultSet> TabRows() {
-    return Query("SELECT 1 AS id, 'One' AS title, 'A' AS artist, '' AS album, 2001 AS year, '' AS words, "
-                 "'' AS music, '/t/1.gp5' AS filename, 100 AS filesize, '' AS filedate "
-                 "UNION ALL SELECT 2, NULL, 'B', '', NULL, '', '', '/t/2.gp5', 2048, '' "
-                 "UNION ALL SELECT 3, 'Three', 'C', '', NULL, '', '', '/t/3.gp5', 1, ''");
+    return MemoryQuery(
+        "SELECT 1 AS id, 'One' AS title, 'A' AS artist, '' AS album, 2001 AS year, '' AS words, "
+        "'' AS music, '/t/1.gp5' AS filename, 100 AS filesize, '' AS filedate "
+        "UNION ALL SELECT 2, NULL, 'B', '', NULL, '', '', '/t/2.gp5', 2048, '' "
+        "UNION ALL SELECT 3, 'Three', 'C', '', NULL, '', '', '/t/3.gp5', 1, ''");
 }
 
 class SongsGridTest : public ::testing::Test {
@@ -155,7 +151,7 @@ TEST_F(SongsGridTest, LayoutSurvivesRefillsAndResultsOfOtherShapes) {
     EXPECT_EQ(ShownFields(), catalogueFields);
     EXPECT_EQ(Grid.GridLayout().Columns[0].Field, "artist");
 
-    Model.SetResultSet(Query("SELECT 'x' AS path, 1 AS id, 'y' AS TITLE, 'z' AS artist"));
+    Model.SetResultSet(MemoryQuery("SELECT 'x' AS path, 1 AS id, 'y' AS TITLE, 'z' AS artist"));
     // Known columns in the layout's order, then the others; the id shows outside catalogue rows.
     EXPECT_EQ(ShownFields(), (std::vector<std::string>{"artist", "TITLE", "path", "id"}));
     Model.SetResultSet(nullptr);
@@ -249,7 +245,7 @@ TEST(GridDelegatesTest, SideListsNameEmptyValuesAndCutTextsShowTooltips) {
     EXPECT_FALSE(placeholder);
 
     TResultSetModel model;
-    model.SetResultSet(Query("SELECT 'A' AS artist UNION ALL SELECT ''"));
+    model.SetResultSet(MemoryQuery("SELECT 'A' AS artist UNION ALL SELECT ''"));
     QTableView list;
     list.setModel(&model);
     list.setItemDelegate(&artists);

@@ -1,6 +1,7 @@
 #include "browse/SongsStatus.h"
 
 #include "../catalogue/CatalogueFixtures.h"
+#include "../support/MemoryQuery.h"
 #include "browse/ResultSet.h"
 #include "catalogue/Sqlite.h"
 #include "settings/Translate.h"
@@ -9,17 +10,11 @@
 
 namespace {
 
-std::shared_ptr<const TResultSet> Query(const char* sql) {
-    TSqlConnection db;
-    EXPECT_TRUE(db.Open(":memory:", SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE));
-    return RunQuery(db, sql);
-}
-
 // Rows shaped as the catalogue's: id, title, artist, album, year, words, music, filename, filesize.
 std::shared_ptr<const TResultSet> TabRows() {
-    return Query("SELECT 1, 't', 'a', 'b', 2000, '', '', '/tabs/a.gp5', 1536, '' "
-                 "UNION ALL SELECT 2, 't2', '', '', NULL, '', '', '/tabs/b.gp5', 'big', '' "
-                 "UNION ALL SELECT 3, 't3', '', '', NULL, '', '', '/tabs/c.gp5', NULL, ''");
+    return MemoryQuery("SELECT 1, 't', 'a', 'b', 2000, '', '', '/tabs/a.gp5', 1536, '' "
+                       "UNION ALL SELECT 2, 't2', '', '', NULL, '', '', '/tabs/b.gp5', 'big', '' "
+                       "UNION ALL SELECT 3, 't3', '', '', NULL, '', '', '/tabs/c.gp5', NULL, ''");
 }
 
 class SongsStatusTest : public ::testing::Test {
@@ -60,7 +55,7 @@ TEST_F(SongsStatusTest, CurrentTabTextNeedsNineColumnsAndAnIntegerSize) {
     EXPECT_EQ(CurrentTabText(rows.get(), 3, false, u'.'), "") << "no such row";
     EXPECT_EQ(CurrentTabText(rows.get(), -1, false, u'.'), "") << "no current row";
     EXPECT_EQ(CurrentTabText(nullptr, 0, false, u'.'), "");
-    const auto sqlRows = Query("SELECT 'title', 'artist'");
+    const auto sqlRows = MemoryQuery("SELECT 'title', 'artist'");
     EXPECT_EQ(CurrentTabText(sqlRows.get(), 0, false, u'.'), "");
 }
 
